@@ -1,0 +1,141 @@
+#pragma once
+
+#include "controls/FloatingPanel.h"
+#include "game/Board.h"
+#include "net/ReceiveBuffer.h"
+#include "net/SendQueue.h"
+#include "net/TDataPacket.h"
+#include "platform/WinSock.h"
+
+#include <QColor>
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace Ui {
+class TForm1;
+}
+
+class QAction;
+class QFrame;
+class QPlainTextEdit;
+class StatusBar;
+class TPaintBox;
+
+// Connection states.
+enum { cnDisconnected = 0, cnConnected = 1, cnListening = 2, cnConnecting = 3 };
+// Game states.
+enum { gsNoGame = 0, gsGameOver = 1, gsMyTurn = 2, gsTheirTurn = 3 };
+
+// The main window. It owns all game and connection state for the whole run; the game,
+// network and chat folders define the methods of their subsystems.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Controls of the stored layout.
+    QFrame *Panel1() const;
+    TPaintBox *PaintBox1() const;
+    TFloatingPanel *FloatingPanel2() const;
+    QPlainTextEdit *Memo1() const;
+    QPlainTextEdit *Memo2() const;
+    StatusBar *StatusBar1() const;
+    QAction *Connect1() const;
+    QAction *Disconnect1() const;
+    QAction *Listen1() const;
+    QAction *StopListening1() const;
+
+    // Start-up and shutdown.
+    void FormCreate();
+    void FormDestroy();
+    void FormResize();
+    void Panel1Resize();
+    void AdjustStatusPanels();
+    void ShowError(const QString &text);
+
+    // Status bar and menu states.
+    void UpdateStatus();
+    void SetMenuStates(bool connect, bool disconnect, bool listen, bool stopListening);
+
+    // Menu commands.
+    void New1Click();
+    void Exit1Click();
+    void Connect1Click();
+    void Disconnect1Click();
+    void Listen1Click();
+    void StopListening1Click();
+    void about1Click();
+
+    // Board view.
+    void PaintBox1Paint();
+    void PaintBox1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    // The immediate repaint: the board is on screen when it returns.
+    void RepaintBoard();
+    void DrawWinLine(int column1, int row1, int column2, int row2);
+    bool CheckWin(int32_t player);
+    void ClearBoard();
+
+    // Match flow.
+    virtual void PlayMove(int column, int row);
+
+    // Packets.
+    void SendPacket(winsock::SOCKET Socket, const TDataPacket &Packet);
+    void ReceivePackets(winsock::SOCKET Socket);
+    bool TagDiffers(std::string_view Tag) const;
+    // Virtual so that tests can watch what arrives.
+    virtual void HandlePacket(const TDataPacket &Packet);
+    // What waits in the send queue goes out once Socket can take more.
+    void FlushSendQueue(winsock::SOCKET Socket);
+    // Drops what the connection has buffered either way, when it closes.
+    void ClearConnectionBuffers();
+
+    // Socket events and errors.
+    void WMSocket(const winsock::SocketMessage &Message);
+    void ReportSocketError(const QString &Where);
+
+    // The state, in its declared order.
+    QString ListenStatusText;
+    TBoard Board;
+    QColor PlayerColor;
+    QColor OpponentColor;
+    QColor BoardColor;
+    QColor EmptyColor;
+    QString PortText;
+    QString AddressText;
+    winsock::sockaddr_in SockAddr{};
+    winsock::servent *ServiceEntry = nullptr;
+    winsock::hostent *HostEntry = nullptr;
+    winsock::protoent *ProtocolEntry = nullptr;
+    winsock::SOCKET Sock = 0;
+    int32_t ConnState = cnDisconnected;
+    int32_t GameState = gsNoGame;
+    winsock::WSADATA WSAData{};
+    QString OpponentName;
+    QString PlayerName;
+    int32_t OpponentScore = 0;
+    int32_t PlayerScore = 0;
+    // Not part of the state above: they keep packets whole when TCP splits them on receipt or
+    // send takes only part of one. Each serves the one socket it is bound to.
+    ReceiveBuffer Incoming;
+    winsock::SOCKET IncomingSocket = 0;
+    SendQueue Outgoing;
+    winsock::SOCKET OutgoingSocket = 0;
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    Ui::TForm1 *ui;
+};
+
+extern TForm1 *Form1;

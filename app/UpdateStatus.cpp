@@ -1,0 +1,67 @@
+#include "Unit1.h"
+
+#include "platform/StatusBar.h"
+
+#include <QAction>
+
+void TForm1::UpdateStatus()
+{
+    StatusBar *bar = StatusBar1();
+    switch (ConnState) {
+    case cnDisconnected:
+        SetMenuStates(true, false, true, false);
+        bar->setPanelText(0, QStringLiteral("Status: Nicht verbunden"));
+        bar->setPanelText(1, QString());
+        break;
+    case cnConnected: {
+        SetMenuStates(false, true, false, false);
+        QString turn;
+        switch (GameState) {
+        case gsNoGame:
+            turn = QStringLiteral("Kein Spiel");
+            break;
+        case gsGameOver:
+            turn = QStringLiteral("Spiel beendet");
+            break;
+        case gsMyTurn:
+            turn = QStringLiteral("Dein Zug");
+            break;
+        case gsTheirTurn:
+            turn = QStringLiteral("%1' ist am Zug").arg(OpponentName);
+            break;
+        default:
+            break;
+        }
+        bar->setPanelText(0, QStringLiteral("Status: Verbunden zu %1 Port %2 - %3")
+                                 .arg(AddressText, PortText, turn));
+        // One pass, so that a name holding "%2" is shown as it is.
+        bar->setPanelText(1, QStringLiteral("%1 %2 - %3 %4")
+                                 .arg(PlayerName, QString::number(PlayerScore), OpponentName,
+                                      QString::number(OpponentScore)));
+        return;
+    }
+    case cnListening:
+        SetMenuStates(false, false, false, true);
+        bar->setPanelText(0, ListenStatusText);
+        bar->setPanelText(1, QString());
+        break;
+    case cnConnecting:
+        SetMenuStates(false, true, false, false);
+        bar->setPanelText(0, QStringLiteral("Status: Warten auf Verbindung"));
+        bar->setPanelText(1, QString());
+        break;
+    default:
+        return;
+    }
+    // A score lives exactly as long as one connection.
+    OpponentScore = 0;
+    PlayerScore = 0;
+}
+
+void TForm1::SetMenuStates(bool connect, bool disconnect, bool listen, bool stopListening)
+{
+    Connect1()->setEnabled(connect);
+    Disconnect1()->setEnabled(disconnect);
+    Listen1()->setEnabled(listen);
+    StopListening1()->setEnabled(stopListening);
+}

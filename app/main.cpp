@@ -1,0 +1,8 @@
+#include "app/Entry.h"
+#include "platform/Application.h"
+
+int main(int argc, char **argv)
+{
+    TApplication app(argc, argv);
+    return DropstoneMain(app);
+}

@@ -1,0 +1,114 @@
+#include "app/Unit1.h"
+
+#include "net/PacketCodec.h"
+#include "net/ValueReader.h"
+#include "net/ValueWriter.h"
+
+#include <algorithm>
+#include <vector>
+
+using namespace winsock;
+
+namespace {
+
+// Measuring peeks grow by this much, and one notification reads at most ReadLimit bytes:
+// more waiting bytes bring another notification, as the next recv re-arms it.
+constexpr int PeekStep = 255;
+constexpr int ReadLimit = 64 * 1024;
+
+int sendBytes(SOCKET Socket, std::span<const std::uint8_t> Bytes)
+{
+    return send(Socket, reinterpret_cast<const char *>(Bytes.data()), int(Bytes.size()), 0);
+}
+
+} // namespace
+
+bool TForm1::TagDiffers(std::string_view Tag) const
+{
+    return ::TagDiffers(Tag);
+}
+
+void TForm1::SendPacket(SOCKET Socket, const TDataPacket &Packet)
+{
+    // A text that could never wait in the queue is not even encoded.
+    if (Socket == 0 || Packet.Text.size() > SendQueue::Capacity)
+        return;
+    if (Socket != OutgoingSocket) {
+        Outgoing.clear();
+        OutgoingSocket = Socket;
+    }
+    TDataPacket Copy = Packet;
+    Copy.Id = 0;
+    Copy.Origin = 0;
+    ValueWriter Writer;
+    EncodePacket(Copy, Writer);
+    const std::span<const std::uint8_t> Bytes = Writer.bytes();
+
+    // Behind bytes that still wait, or too big to wait at all: all or nothing.
+    if (!Outgoing.empty() || Bytes.size() > SendQueue::Capacity) {
+        Outgoing.push(Bytes);
+        return;
+    }
+    int Sent = sendBytes(Socket, Bytes);
+    if (Sent < 0) {
+        // Any failure but a full send buffer loses the packet, silently.
+        if (WSAGetLastError() != WSAEWOULDBLOCK)
+            return;
+        Sent = 0;
+    }
+    // The rest fits, as the queue was empty; FD_WRITE sends it.
+    Outgoing.push(Bytes.subspan(std::size_t(Sent)));
+}
+
+void TForm1::FlushSendQueue(SOCKET Socket)
+{
+    if (Socket == OutgoingSocket)
+        Outgoing.flush(
+            [Socket](std::span<const std::uint8_t> Bytes) { return sendBytes(Socket, Bytes); });
+}
+
+void TForm1::ReceivePackets(SOCKET Socket)
+{
+    if (Socket != IncomingSocket) {
+        Incoming.clear();
+        IncomingSocket = Socket;
+    }
+
+    // Measure what waits with growing peeks, then read it in one call; never more than the
+    // buffer can take, so nothing read is ever thrown away.
+    const int Limit = int(std::min<std::size_t>(Incoming.room(), ReadLimit));
+    if (Limit > 0) {
+        std::vector<char> Bytes(std::size_t(Limit), 0);
+        int Size = 0;
+        int Waiting = 0;
+        do {
+            Size = std::min(Size + PeekStep, Limit);
+            Waiting = recv(Socket, Bytes.data(), Size, MSG_PEEK);
+        } while (Waiting == Size && Size < Limit);
+        const int Read = Waiting > 0 ? recv(Socket, Bytes.data(), Waiting, 0) : 0;
+        if (Read > 0)
+            Incoming.append(
+                {reinterpret_cast<const std::uint8_t *>(Bytes.data()), std::size_t(Read)});
+    }
+
+    // Each packet leaves the buffer before it is handed on: a nested call, run while a dialog
+    // opened by HandlePacket is open, goes on with the next one. The buffer may have been
+    // cleared or rebound meanwhile. What other failures leave in it waits for the next read.
+    TDataPacket Packet;
+    try {
+        while (IncomingSocket == Socket && Incoming.take(Packet)) {
+            Packet.Origin = Socket;
+            HandlePacket(Packet);
+        }
+    } catch (const EReadError &) {
+        // Ends the decoding silently, as bytes that do not decode would.
+    }
+}
+
+void TForm1::ClearConnectionBuffers()
+{
+    Incoming.clear();
+    IncomingSocket = 0;
+    Outgoing.clear();
+    OutgoingSocket = 0;
+}

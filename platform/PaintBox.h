@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+// A paint surface. Its picture lives in a canvas image the size of the widget: OnPaint paints
+// the whole canvas when the surface is repainted at once or resized, and anyone may draw onto
+// the canvas in between and show what they drew. A paint event that only has to show the
+// surface again (an expose, a grab) puts the canvas on screen as it is.
+class TPaintBox : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using PaintHandler = std::function<void()>;
+    using MouseHandler = std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)>;
+
+    explicit TPaintBox(QWidget *parent = nullptr);
+
+    // Paints into Canvas(); a painter opened there starts with the black 1-pixel pen.
+    PaintHandler OnPaint;
+    // Every button press, with the point relative to the surface's top-left corner.
+    MouseHandler OnMouseDown;
+
+    // Null while the surface is empty or too large to hold.
+    QImage &Canvas() { return m_canvas; }
+
+    // Runs OnPaint into the canvas and puts it on screen; both are done when this returns.
+    void Repaint();
+    // Puts the given part of the canvas on screen now, as it is.
+    void ShowCanvas(const QRect &area);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void paintCanvas();
+
+    QImage m_canvas;
+};
