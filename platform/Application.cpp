@@ -20,6 +20,9 @@ TApplication::TApplication(int &argc, char **argv)
 {
     // The main window asks for the quit itself when it closes.
     setQuitOnLastWindowClosed(false);
+    // The layouts are measured for this family; of the fonts a Linux desktop has, this one
+    // comes closest in width, so the texts stay inside their windows.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);

@@ -111,11 +111,11 @@ void tst_Dialogs::layout_data()
                            << QStringList{"Über Dropstone 241x177",
                                           "Image1 <icon> @16,16,32,32",
                                           "Label1 Dropstone (Deutsche Version) @64,16",
-                                          "Label2 Freie Software, Weitergabe erwünscht @64,32",
-                                          "Label3 Coded by das Dropstone-Team @64,56",
-                                          "Label4 https://dropstone.example.org/ @64,72",
-                                          "Label5 Translated by die Dropstone-Übersetzer @64,96",
-                                          "Label6 https://dropstone.example.org/deutsch/ @64,112",
+                                          "Label2 Freie Software @64,32",
+                                          "Label3 Coded by Team Dropstone @64,56",
+                                          "Label4 https://dropstone.example/ @64,72",
+                                          "Label5 Translated by Team Dropstone @64,96",
+                                          "Label6 https://dropstone.example/de/ @64,112",
                                           "Button1 Okay @83,144,75,25"}
                            << QStringList{"Button1"};
 }
@@ -129,6 +129,8 @@ void tst_Dialogs::layout()
     auto form = makeDialog(dialog);
     form->fixLayout();
     QCOMPARE(describe(form.get()), expected);
+    for (const QLabel *label : form->findChildren<QLabel *>())
+        QVERIFY2(label->geometry().right() < form->width(), qPrintable(label->text()));
     QVERIFY(form->windowFlags() & Qt::Tool);
     QCOMPARE(form->minimumSize(), form->maximumSize());
 
@@ -235,8 +237,8 @@ void tst_Dialogs::aboutLinks()
     form->ShowModal();
     QDesktopServices::unsetUrlHandler("https");
     QVERIFY(stillOpen);
-    QCOMPARE(recorder.opened, QList<QUrl>({QUrl("https://dropstone.example.org/"),
-                                           QUrl("https://dropstone.example.org/deutsch/")}));
+    QCOMPARE(recorder.opened, QList<QUrl>({QUrl("https://dropstone.example/"),
+                                           QUrl("https://dropstone.example/de/")}));
     QCOMPARE(cursor.shape(), Qt::BitmapCursor);
     QCOMPARE(cursor.hotSpot(), QPoint(0, 0));
     QVERIFY(form->Label4()->font().underline());

@@ -7,7 +7,7 @@
 
 namespace {
 
-const QByteArray tagHex = "060844 53 49 4E 31 30 30 30";
+const QByteArray tagHex = "0608 4453494E31303030";
 
 std::span<const std::uint8_t> bytesOf(const QByteArray &bytes)
 {
@@ -24,12 +24,6 @@ QByteArray hex(const QByteArray &text)
     return QByteArray::fromHex(text);
 }
 
-TDataPacket makePacket(std::int32_t kind, const std::string &text = {}, std::int32_t column = 0,
-                       std::int32_t id = 0, std::int32_t origin = 0)
-{
-    return {id, kind, origin, text, column};
-}
-
 QByteArray encoded(const TDataPacket &packet)
 {
     ValueWriter writer;
@@ -37,50 +31,36 @@ QByteArray encoded(const TDataPacket &packet)
     return toByteArray(writer.bytes());
 }
 
-// The packet without its final end marker.
-QByteArray fieldsOf(const TDataPacket &packet)
+QString describe(const TDataPacket &p)
 {
-    return encoded(packet).chopped(1);
+    return QString::asprintf("%d/%d/%d/%.8s(%zu)/%d", p.Id, p.Kind, p.Origin, p.Text.c_str(),
+                             p.Text.size(), p.Column);
 }
 
-QString describe(const TDataPacket &packet)
-{
-    const QString text = QString::fromLatin1(packet.Text.data(), qsizetype(packet.Text.size()));
-    const QString shown = text.size() > 8 ? QStringLiteral("%1 bytes").arg(text.size()) : text;
-    return QStringLiteral("%1/%2/%3/%4/%5")
-        .arg(packet.Id)
-        .arg(packet.Kind)
-        .arg(packet.Origin)
-        .arg(shown)
-        .arg(packet.Column);
-}
-
-QStringList drain(ReceiveBuffer &buffer)
-{
-    QStringList handled;
-    TDataPacket packet;
-    while (buffer.take(packet))
-        handled << describe(packet);
-    return handled;
-}
-
-// Delivers bytes as a reader with room() would, taking packets after every piece.
+// Delivers bytes in pieces as the window's reads would, taking packets after every piece.
 QStringList feed(ReceiveBuffer &buffer, QByteArray bytes, qsizetype piece = 1 << 30)
 {
     QStringList handled;
+    TDataPacket packet;
     while (!bytes.isEmpty()) {
         const std::size_t taken = buffer.append(bytesOf(bytes.first(qMin(piece, bytes.size()))));
         if (buffer.size() > buffer.capacity() || taken == 0)
             return {QStringLiteral("buffer stuck at %1 bytes").arg(buffer.size())};
         bytes.remove(0, qsizetype(taken));
-        handled += drain(buffer);
+        while (buffer.take(packet))
+            handled << describe(packet);
     }
     return handled;
 }
 
-const TDataPacket move4 = makePacket(pkMove, {}, 4);
-const TDataPacket nameAbc = makePacket(pkName, "abc");
-const TDataPacket chat = makePacket(pkChat, "Hallo");
+TDataPacket chatOf(std::size_t length)
+{
+    return {0, pkChat, 0, std::string(length, 'z'), 0};
+}
+
+const TDataPacket move4 = {0, pkMove, 0, {}, 4};
+const TDataPacket nameAbc = {0, pkName, 0, "abc", 0};
+const TDataPacket chat = {0, pkChat, 0, "Hallo", 0};
 
 } // namespace
 
@@ -89,288 +69,143 @@ class WireTest : public QObject
     Q_OBJECT
 
 private slots:
-    void integers_data();
-    void integers();
-    void strings_data();
-    void strings();
-    void packetExamples_data();
-    void packetExamples();
-    void reads_data();
-    void reads();
-    void batches_data();
-    void batches();
-    void streamCutAnywhere();
-    void capacity_data();
-    void capacity();
-    void impossibleLengths_data();
-    void impossibleLengths();
-};
+    void values_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<bool>("written");   // whether writing the value gives these bytes
+        QTest::addColumn<QString>("result"); // the value read, or the error's text
 
-void WireTest::integers_data()
-{
-    QTest::addColumn<int>("value");
-    QTest::addColumn<QByteArray>("bytes");
+        const QList<std::pair<int, QByteArray>> integers = {
+            std::pair(127, "027F"),           std::pair(128, "038000"),
+            std::pair(-128, "0280"),          std::pair(-129, "037FFF"),
+            std::pair(32767, "03FF7F"),       std::pair(-32768, "030080"),
+            std::pair(32768, "0400800000"),   std::pair(-32769, "04FF7FFFFF"),
+            std::pair(INT_MAX, "04FFFFFF7F"), std::pair(INT_MIN, "0400000080")};
+        for (const auto &[value, bytes] : integers)
+            QTest::addRow("%d", value) << hex(bytes) << "integer" << true << QString::number(value);
+        QTest::newRow("empty text") << hex("0600") << "string" << true << QString();
+        QTest::newRow("255 bytes")
+            << hex("06FF") + QByteArray(255, 'x') << "string" << true << QString(255, u'x');
+        QTest::newRow("256 bytes")
+            << hex("0C00010000") + QByteArray(256, 'x') << "string" << true << QString(256, u'x');
 
-    QTest::newRow("-1") << -1 << hex("02FF");
-    QTest::newRow("127") << 127 << hex("027F");
-    QTest::newRow("128") << 128 << hex("038000");
-    QTest::newRow("-128") << -128 << hex("0280");
-    QTest::newRow("-129") << -129 << hex("037FFF");
-    QTest::newRow("32767") << 32767 << hex("03FF7F");
-    QTest::newRow("-32768") << -32768 << hex("030080");
-    QTest::newRow("32768") << 32768 << hex("0400800000");
-    QTest::newRow("-32769") << -32769 << hex("04FF7FFFFF");
-    QTest::newRow("max") << INT_MAX << hex("04FFFFFF7F");
-    QTest::newRow("min") << INT_MIN << hex("0400000080");
-}
-
-void WireTest::integers()
-{
-    QFETCH(int, value);
-    QFETCH(QByteArray, bytes);
-
-    ValueWriter writer;
-    writer.PutInteger(value);
-    QCOMPARE(toByteArray(writer.bytes()), bytes);
-    ValueReader reader(bytesOf(bytes));
-    QCOMPARE(reader.GetInteger(), value);
-    QCOMPARE(reader.position(), std::size_t(bytes.size()));
-}
-
-void WireTest::strings_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QByteArray>("header");
-
-    QTest::newRow("empty") << 0 << hex("0600");
-    QTest::newRow("255 bytes") << 255 << hex("06FF");
-    QTest::newRow("256 bytes") << 256 << hex("0C00010000");
-}
-
-void WireTest::strings()
-{
-    QFETCH(int, length);
-    QFETCH(QByteArray, header);
-
-    std::string text(std::size_t(length), '\0');
-    for (int i = 0; i < length; ++i)
-        text[std::size_t(i)] = char(i * 7);
-    ValueWriter writer;
-    writer.PutString(text);
-    const QByteArray bytes = toByteArray(writer.bytes());
-    QCOMPARE(bytes, header + QByteArray(text.data(), length));
-    ValueReader reader(bytesOf(bytes));
-    QCOMPARE(reader.GetString(), text);
-    QCOMPARE(reader.position(), std::size_t(bytes.size()));
-}
-
-void WireTest::packetExamples_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("move into column 4")
-        << pkMove << QByteArray() << 4 << hex("01" + tagHex + "0200 0200 0200 0600 0204 00");
-    QTest::newRow("name abc") << pkName << QByteArray("abc") << 0
-                              << hex("01" + tagHex + "0200 0204 0200 0603616263 0200 00");
-}
-
-void WireTest::packetExamples()
-{
-    QFETCH(int, kind);
-    QFETCH(QByteArray, text);
-    QFETCH(int, column);
-    QFETCH(QByteArray, bytes);
-
-    const TDataPacket packet = makePacket(kind, text.toStdString(), column);
-    QCOMPARE(encoded(packet), bytes);
-    TDataPacket decoded;
-    const TDecodeResult result = DecodePacket(bytesOf(bytes), decoded);
-    QCOMPARE(result.status, dsPacket);
-    QCOMPARE(result.length, std::size_t(bytes.size()));
-    QCOMPARE(decoded, packet);
-}
-
-void WireTest::reads_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("read");
-    QTest::addColumn<QString>("result");
-
-    const QString invalid = QStringLiteral("Invalid property value");
-    const QString beyond = QStringLiteral("Stream read error");
-    QTest::newRow("5 in four bytes") << hex("0405000000") << "integer"
-                                     << "5";
-    QTest::newRow("-1 in two bytes") << hex("03FFFF") << "integer"
-                                     << "-1";
-    QTest::newRow("short text as marker 12") << hex("0C03000000616263") << "string"
-                                             << "abc";
-    QTest::newRow("integer marker 5") << hex("0500") << "integer" << invalid;
-    QTest::newRow("integer read as string") << hex("0200") << "string" << invalid;
-    QTest::newRow("nothing left") << QByteArray() << "integer" << beyond;
-    QTest::newRow("cut integer") << hex("04010203") << "integer" << beyond;
-    QTest::newRow("text longer than bytes") << hex("060561") << "string" << beyond;
-    QTest::newRow("negative length") << hex("0CFFFFFFFF61") << "string" << invalid;
-    QTest::newRow("huge length") << hex("0CFFFFFF7F61") << "string" << beyond;
-    QTest::newRow("list begin wrong") << hex("00") << "begin" << invalid;
-    QTest::newRow("list end wrong") << hex("01") << "end" << invalid;
-}
-
-void WireTest::reads()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, read);
-    QFETCH(QString, result);
-
-    ValueReader reader(bytesOf(bytes));
-    QString got;
-    try {
-        if (read == u"integer")
-            got = QString::number(reader.GetInteger());
-        else if (read == u"string")
-            got = QString::fromStdString(reader.GetString());
-        else if (read == u"begin")
-            reader.ExpectListBegin();
-        else
-            reader.ExpectListEnd();
-    } catch (const EReadError &error) {
-        got = QString::fromLatin1(error.what());
-    }
-    QCOMPARE(got, result);
-}
-
-void WireTest::batches_data()
-{
-    QTest::addColumn<QByteArray>("batch");
-    QTest::addColumn<QStringList>("handled");
-    QTest::addColumn<QStringList>("thenChat");
-
-    const QByteArray move = encoded(move4);
-    const QByteArray name = encoded(nameAbc);
-    const QByteArray zero(1, '\0');
-    const QString moveSeen = describe(move4);
-    const QString nameSeen = describe(nameAbc);
-    const QStringList chatSeen = {describe(chat)};
-    const auto withTag = [&](const QByteArray &tagValue) {
-        return "\x01" + tagValue + encoded(nameAbc).mid(11) + move;
-    };
-
-    QTest::newRow("three packets in order")
-        << move + name + encoded(chat) << QStringList{moveSeen, nameSeen, describe(chat)}
-        << chatSeen;
-    QTest::newRow("Id kept, wide values")
-        << encoded(makePacket(70000, "x", -200, 5, 9))
-        << QStringList{QStringLiteral("5/70000/9/x/-200")} << chatSeen;
-    QTest::newRow("tag with marker 12")
-        << withTag(hex("0C08000000") + "DSIN1000") << QStringList{nameSeen, moveSeen} << chatSeen;
-    QTest::newRow("tag differs in one byte")
-        << withTag(hex("0608") + "DSIN1001") << QStringList{} << chatSeen;
-    QTest::newRow("tag differs in case")
-        << withTag(hex("0608") + "DSIn1000") << QStringList{} << chatSeen;
-    QTest::newRow("tag too short") << withTag(hex("0607") + "DSIN100") << QStringList{} << chatSeen;
-    QTest::newRow("tag too long") << withTag(hex("0609") + "DSIN10000") << QStringList{}
-                                  << chatSeen;
-    QTest::newRow("wrong marker in a field")
-        << move + fieldsOf(nameAbc).replace(22, 1, "\x05") + zero + move << QStringList{moveSeen}
-        << chatSeen;
-    QTest::newRow("wrong end marker")
-        << fieldsOf(nameAbc) + "\x07" + move << QStringList{nameSeen} << chatSeen;
-    // Handed on once the next byte shows its end marker wrong; that byte's packet is lost.
-    QTest::newRow("end marker missing")
-        << move + fieldsOf(nameAbc) << QStringList{moveSeen} << QStringList{nameSeen};
-    QTest::newRow("beginning with 0") << zero + move << QStringList{} << chatSeen;
-    QTest::newRow("beginning inside a packet") << move.mid(5) + move << QStringList{} << chatSeen;
-}
-
-void WireTest::batches()
-{
-    QFETCH(QByteArray, batch);
-    QFETCH(QStringList, handled);
-    QFETCH(QStringList, thenChat);
-
-    ReceiveBuffer buffer;
-    QCOMPARE(feed(buffer, batch), handled);
-    QCOMPARE(feed(buffer, encoded(chat)), thenChat);
-}
-
-void WireTest::streamCutAnywhere()
-{
-    const QList<TDataPacket> packets = {move4,
-                                        nameAbc,
-                                        makePacket(pkChat, std::string(255, 'a')),
-                                        makePacket(pkChat, std::string(256, 'b')),
-                                        makePacket(pkNewGame, {}, 40000, -1),
-                                        makePacket(-40000, "ab", 300, 200, -2),
-                                        makePacket(pkMove, {}, 7)};
-    QByteArray stream;
-    QStringList all;
-    for (const TDataPacket &packet : packets) {
-        stream += encoded(packet);
-        all << describe(packet);
+        const QString invalid = "Invalid property value";
+        const QString beyond = "Stream read error";
+        QTest::newRow("5 in four bytes") << hex("0405000000") << "integer" << false << "5";
+        QTest::newRow("-1 in two bytes") << hex("03FFFF") << "integer" << false << "-1";
+        QTest::newRow("marker 12, short") << hex("0C03000000616263") << "string" << false << "abc";
+        QTest::newRow("integer marker 5") << hex("0500") << "integer" << false << invalid;
+        QTest::newRow("integer as string") << hex("0200") << "string" << false << invalid;
+        QTest::newRow("cut integer") << hex("04010203") << "integer" << false << beyond;
+        QTest::newRow("negative length") << hex("0CFFFFFFFF61") << "string" << false << invalid;
+        QTest::newRow("huge length") << hex("0CFFFFFF7F61") << "string" << false << beyond;
     }
 
-    QList<qsizetype> badCuts;
-    for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+    void values()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, read);
+        QFETCH(bool, written);
+        QFETCH(QString, result);
+
+        ValueReader reader(bytesOf(bytes));
+        ValueWriter writer;
+        try {
+            if (read == u"integer") {
+                QCOMPARE(QString::number(reader.GetInteger()), result);
+                writer.PutInteger(result.toInt());
+            } else {
+                QCOMPARE(QString::fromLatin1(reader.GetString()), result);
+                writer.PutString(result.toLatin1().toStdString());
+            }
+            QCOMPARE(reader.position(), std::size_t(bytes.size()));
+        } catch (const EReadError &error) {
+            QCOMPARE(QString::fromLatin1(error.what()), result);
+        }
+        if (written)
+            QCOMPARE(toByteArray(writer.bytes()), bytes);
+    }
+
+    void packetExamples()
+    {
+        QCOMPARE(encoded(move4), hex("01" + tagHex + "0200 0200 0200 0600 0204 00"));
+        QCOMPARE(encoded(nameAbc), hex("01" + tagHex + "0200 0204 0200 0603616263 0200 00"));
+    }
+
+    void batches_data()
+    {
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<QStringList>("handled");
+        QTest::addColumn<QStringList>("thenChat");
+
+        const QByteArray move = encoded(move4);
+        const QByteArray nameFields = encoded(nameAbc).chopped(1);
+        const QByteArray zero(1, '\0');
+        const QByteArray head = "\x01" + hex(tagHex + "0200 0203 0200"); // up to the text
+        const QStringList none;
+        const QStringList moveOnly = {describe(move4)};
+        const QStringList nameOnly = {describe(nameAbc)};
+        const QStringList chatOnly = {describe(chat)};
+        const auto withTag = [&](const char *marker, const QByteArray &tag) {
+            return "\x01" + hex(marker) + tag + nameFields.mid(11) + zero + move;
+        };
+        // 22 bytes in front of the text, room for a 32-bit Column and the end marker behind it.
+        const std::size_t longest = ReceiveBuffer::Capacity - 22 - 6;
+
+        QTest::newRow("tag with marker 12")
+            << withTag("0C08000000", "DSIN1000") << nameOnly + moveOnly << chatOnly;
+        QTest::newRow("tag differs in one byte") << withTag("0608", "DSIN1001") << none << chatOnly;
+        QTest::newRow("tag differs in case") << withTag("0608", "DSIn1000") << none << chatOnly;
+        QTest::newRow("huge tag length") << withTag("0CFFFFFF7F", "") << none << chatOnly;
+        QTest::newRow("bad marker") << move + head + hex("060005") + move << moveOnly << chatOnly;
+        QTest::newRow("bad end marker") << nameFields + "\x07" + move << nameOnly << chatOnly;
+        // Handed on once the next byte shows its end marker wrong; that byte's packet is lost.
+        QTest::newRow("end marker missing") << move + nameFields << moveOnly << nameOnly;
+        QTest::newRow("beginning with 0") << zero + move << none << chatOnly;
+        // A negative length breaks the stream; a huge one is skipped as it arrives.
+        QTest::newRow("negative length") << head + hex("0CFFFFFFFF") + move << none << chatOnly;
+        QTest::newRow("huge length") << head + hex("0CFFFFFF7F") + move << none << none;
+        QTest::newRow("longest text")
+            << encoded(chatOf(longest)) + move << QStringList{describe(chatOf(longest))} + moveOnly
+            << chatOnly;
+        QTest::newRow("too long") << encoded(chatOf(longest + 1)) + move << moveOnly << chatOnly;
+        QTest::newRow("3 MiB") << encoded(chatOf(3 << 20)) + move << moveOnly << chatOnly;
+    }
+
+    void batches()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(QStringList, handled);
+        QFETCH(QStringList, thenChat);
+
+        // Odd pieces, so that big packets arrive over many reads.
         ReceiveBuffer buffer;
-        QStringList handled = feed(buffer, stream.first(cut));
-        handled += feed(buffer, stream.mid(cut));
-        if (handled != all || buffer.size() != 0)
-            badCuts << cut;
+        QCOMPARE(feed(buffer, batch, 100003), handled);
+        QCOMPARE(feed(buffer, encoded(chat)), thenChat);
+        QCOMPARE(buffer.size(), std::size_t(0));
     }
-    QCOMPARE(badCuts, QList<qsizetype>());
-}
 
-void WireTest::capacity_data()
-{
-    QTest::addColumn<int>("textLength");
-    QTest::addColumn<int>("piece");
-    QTest::addColumn<bool>("handedOn");
-
-    // 22 bytes in front of the text, room for a 32-bit Column and the end marker behind it.
-    const int longest = int(ReceiveBuffer::Capacity) - 22 - 6;
-    QTest::newRow("longest, in odd pieces") << longest << 100003 << true;
-    QTest::newRow("one byte more") << longest + 1 << (1 << 30) << false;
-    QTest::newRow("3 MiB, in odd pieces") << 3 * 1024 * 1024 << 100003 << false;
-}
-
-void WireTest::capacity()
-{
-    QFETCH(int, textLength);
-    QFETCH(int, piece);
-    QFETCH(bool, handedOn);
-
-    const TDataPacket big = makePacket(pkChat, std::string(std::size_t(textLength), 'z'));
-    QStringList expected = {describe(move4)};
-    if (handedOn)
-        expected.prepend(describe(big));
-    ReceiveBuffer buffer;
-    QCOMPARE(feed(buffer, encoded(big) + encoded(move4), piece), expected);
-}
-
-void WireTest::impossibleLengths_data()
-{
-    QTest::addColumn<QByteArray>("head");
-    QTest::addColumn<bool>("laterPacketSeen");
-
-    // A negative length breaks the stream; a huge one is skipped as it arrives.
-    const QByteArray fields = "\x01" + hex(tagHex) + hex("0200 0203 0200");
-    QTest::newRow("negative text length") << fields + hex("0CFFFFFFFF") << true;
-    QTest::newRow("huge text length") << fields + hex("0CFFFFFF7F") << false;
-    QTest::newRow("huge tag length") << hex("010CFFFFFF7F") << true;
-}
-
-void WireTest::impossibleLengths()
-{
-    QFETCH(QByteArray, head);
-    QFETCH(bool, laterPacketSeen);
-
-    ReceiveBuffer buffer;
-    QCOMPARE(feed(buffer, head + encoded(move4) + QByteArray(5000, 'q')), QStringList());
-    QCOMPARE(buffer.size(), std::size_t(0));
-    QCOMPARE(feed(buffer, encoded(move4)).size(), laterPacketSeen ? 1 : 0);
-}
+    void streamCutAnywhere()
+    {
+        QByteArray stream;
+        QStringList all;
+        const TDataPacket wide = {-200, -40000, 300, "ab", 70000};
+        for (const TDataPacket &packet : {move4, nameAbc, chatOf(255), chatOf(256), wide, move4}) {
+            stream += encoded(packet);
+            all << describe(packet);
+        }
+        QList<qsizetype> badCuts;
+        for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+            ReceiveBuffer buffer;
+            QStringList handled = feed(buffer, stream.first(cut));
+            handled += feed(buffer, stream.mid(cut));
+            if (handled != all || buffer.size() != 0)
+                badCuts << cut;
+        }
+        QCOMPARE(badCuts, QList<qsizetype>());
+    }
+};
 
 QTEST_APPLESS_MAIN(WireTest)
 #include "tst_wire.moc"

@@ -12,8 +12,8 @@ TForm6 *Form6 = nullptr;
 
 namespace {
 
-const char ProjectAddress[] = "https://dropstone.example.org/";
-const char TranslationAddress[] = "https://dropstone.example.org/deutsch/";
+const char ProjectAddress[] = "https://dropstone.example/";
+const char TranslationAddress[] = "https://dropstone.example/de/";
 
 } // namespace
 
@@ -51,12 +51,12 @@ void TForm6::FormCreate()
     ui->Button1->setText(QStringLiteral("Okay"));
     ui->Label1->setText(QStringLiteral("%1 (%2)").arg(QStringLiteral("Dropstone"),
                                                       QStringLiteral("Deutsche Version")));
-    ui->Label2->setText(QStringLiteral("Freie Software, Weitergabe erwünscht"));
-    ui->Label3->setText(QStringLiteral("Coded by das Dropstone-Team"));
+    ui->Label2->setText(QStringLiteral("Freie Software"));
+    ui->Label3->setText(QStringLiteral("Coded by Team Dropstone"));
     ui->Label4->setText(QString::fromLatin1(ProjectAddress));
     setLinkStyle(ui->Label4);
     ui->Label4->setCursor(app->Cursor(crHand));
-    ui->Label5->setText(QStringLiteral("Translated by die Dropstone-Übersetzer"));
+    ui->Label5->setText(QStringLiteral("Translated by Team Dropstone"));
     ui->Label6->setText(QString::fromLatin1(TranslationAddress));
     setLinkStyle(ui->Label6);
     ui->Label6->setCursor(app->Cursor(crHand));
