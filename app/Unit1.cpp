@@ -15,6 +15,8 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include <memory>
+
 using namespace winsock;
 
 TForm1 *Form1 = nullptr;
@@ -128,11 +130,13 @@ void TForm1::FormCreate()
     BoardColor = QColor(0, 0, 255);
     EmptyColor = QColor(255, 255, 255);
 
-    Form4 = new TForm4(this);
-    Form4->ShowModal();
-    PlayerName = Form4->Edit1()->text();
-    OpponentName = QStringLiteral("keiner");
-    delete Form4;
+    {
+        auto dialog = std::make_unique<TForm4>(this);
+        Form4 = dialog.get();
+        Form4->ShowModal();
+        PlayerName = Form4->Edit1()->text();
+        OpponentName = QStringLiteral("keiner");
+    }
 
     ui->Game1->setTitle(QStringLiteral("&Spiel"));
     ui->New1->setText(QStringLiteral("&Neu"));
@@ -217,7 +221,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::about1Click()
 {
-    Form6 = new TForm6(this);
+    auto dialog = std::make_unique<TForm6>(this);
+    Form6 = dialog.get();
     Form6->ShowModal();
-    delete Form6;
 }

@@ -96,6 +96,10 @@ public:
     // Drops what the connection has buffered either way, when it closes.
     void ClearConnectionBuffers();
 
+    // The connection.
+    void DoConnect();
+    void DoListen();
+
     // Socket events and errors.
     void WMSocket(const winsock::SocketMessage &Message);
     void ReportSocketError(const QString &Where);

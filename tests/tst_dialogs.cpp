@@ -8,6 +8,7 @@
 #include "app/dialogs/Unit6.h"
 #include "controls/NumberEdit.h"
 
+#include <QAction>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,7 @@ private slots:
     void results();
     void connectDialogStartsEmpty();
     void aboutLinks();
+    void callersReadTheFields();
 };
 
 static std::unique_ptr<ModalForm> makeDialog(const QString &name)
@@ -243,6 +245,34 @@ void tst_Dialogs::aboutLinks()
     QCOMPARE(cursor.hotSpot(), QPoint(0, 0));
     QVERIFY(form->Label4()->font().underline());
     QCOMPARE(form->Label6()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+}
+
+void tst_Dialogs::callersReadTheFields()
+{
+    std::unique_ptr<TForm1> form;
+    {
+        ModalAnswerer nameDialog([](QWidget *modal) { modal->close(); });
+        form = std::make_unique<TForm1>();
+    }
+    ModalAnswerer answerer([&](QWidget *modal) {
+        if (auto connect = qobject_cast<TForm2 *>(modal)) {
+            typeText(connect->Edit1(), "gegner");
+            QTest::keyClick(connect->Edit1(), Qt::Key_Return);
+        } else if (auto listen = qobject_cast<TForm3 *>(modal)) {
+            listen->NumberEdit1()->selectAll();
+            typeText(listen->NumberEdit1(), "2000");
+            QTest::keyClick(listen->NumberEdit1(), Qt::Key_Return);
+        } else {
+            modal->close();
+        }
+    });
+    form->findChild<QAction *>("Connect1")->trigger();
+    QCOMPARE(form->AddressText, QString("gegner"));
+    QCOMPARE(form->PortText, QString("1024"));
+    form->findChild<QAction *>("Listen1")->trigger();
+    QCOMPARE(form->PortText, QString("2000"));
+    QCOMPARE(Form2, nullptr);
+    QCOMPARE(Form3, nullptr);
 }
 
 DROPSTONE_TEST_MAIN(tst_Dialogs)

@@ -24,7 +24,6 @@ private slots:
     void mainWindow();
     void resizing_data();
     void resizing();
-    void sidePanelWidth();
 };
 
 void tst_Startup::nameDialog_data()
@@ -173,7 +172,6 @@ void tst_Startup::resizing_data()
     QTest::addColumn<int>("height");
 
     QTest::newRow("wider") << 800 << 500;
-    QTest::newRow("narrower") << 300 << 374;
     QTest::newRow("barely wider than the side panel") << 170 << 200;
 }
 
@@ -192,16 +190,6 @@ void tst_Startup::resizing()
     QCOMPARE(form->Panel1()->height(), height - 19);
     QCOMPARE(form->StatusBar1()->panelWidth(0), form->Panel1()->width() + 1);
     QCOMPARE(form->PaintBox1()->size(), form->Panel1()->size() - QSize(2, 2));
-}
-
-void tst_Startup::sidePanelWidth()
-{
-    auto form = startForm();
-    QVERIFY(form);
-    form->FloatingPanel2()->resize(205, form->FloatingPanel2()->height());
-    QCOMPARE(form->FloatingPanel2()->geometry(), QRect(360, 0, 205, 355));
-    QCOMPARE(form->Panel1()->width(), 360);
-    QCOMPARE(form->StatusBar1()->panelWidth(0), 361);
 }
 
 DROPSTONE_TEST_MAIN(tst_Startup)
