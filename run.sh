@@ -4,7 +4,7 @@ set -euo pipefail
 source "$(dirname "$0")/tools/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth
-configure_and_build build -DCMAKE_BUILD_TYPE=Release
+configure_and_build build dropstone -DCMAKE_BUILD_TYPE=Release
 
 if [ -z "${DISPLAY:-}" ]; then
     echo "No display found: starting Dropstone on a virtual X display (Xvfb)." >&2

@@ -7,8 +7,8 @@ source "$(dirname "$0")/tools/common.sh"
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth clang libclang-rt-14-dev
 ensure_display
 
-configure_and_build build -DCMAKE_BUILD_TYPE=Release
-configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROPSTONE_SANITIZE=ON
+configure_and_build build all -DCMAKE_BUILD_TYPE=Release
+configure_and_build build-asan all -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROPSTONE_SANITIZE=ON
 # The fuzz target is a tree of its own, built by clang with its fuzzing runtime.
 if [ ! -f "$ROOT/build-fuzz/CMakeCache.txt" ]; then
     CXX=clang++ cmake -S "$ROOT/fuzz" -B "$ROOT/build-fuzz" >/dev/null

@@ -199,6 +199,23 @@ private slots:
         QCOMPARE(m_serverLog.seen.last(), Seen(m_server, FD_READ, 0, WM_USER));
     }
 
+    void writeEventAfterShortSend()
+    {
+        // The peer does not read, so a send soon falls short; one FD_WRITE follows, and only
+        // once the peer has made room.
+        const QByteArray chunk(64 * 1024, 'w');
+        int sent = int(chunk.size());
+        for (int i = 0; i < 1000 && sent == chunk.size(); ++i)
+            sent = send(m_client, chunk.constData(), int(chunk.size()), 0);
+        QVERIFY(sent < chunk.size());
+        QVERIFY(sent >= 0 || WSAGetLastError() == WSAEWOULDBLOCK);
+        m_clientLog.expect(m_client, FD_WRITE, 0);
+        QByteArray drained;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readInto(drained, m_server) > 0 && m_clientLog.count(m_client, FD_WRITE) == 1, Timeout);
+        m_clientLog.expect(m_client, FD_WRITE, 1);
+    }
+
     void closing()
     {
         // Unread data at the closing end must not turn the close into a reset.

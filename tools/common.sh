@@ -23,14 +23,14 @@ ensure_packages() {
 BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev
                 qt6-translations-l10n fonts-liberation2 fonts-dejavu-core)
 
-# configure_and_build DIR [cmake options...]
+# configure_and_build DIR TARGET [cmake options...]
 configure_and_build() {
-    local dir=$1
-    shift
+    local dir=$1 target=$2
+    shift 2
     if [ ! -f "$ROOT/$dir/CMakeCache.txt" ]; then
         cmake -S "$ROOT" -B "$ROOT/$dir" "$@" >/dev/null
     fi
-    cmake --build "$ROOT/$dir" -j "$JOBS"
+    cmake --build "$ROOT/$dir" --target "$target" -j "$JOBS"
 }
 
 # Starts Xvfb on a free display when there is none; stops it when the script ends.
