@@ -5,7 +5,7 @@
 #include "net/ReceiveBuffer.h"
 #include "net/SendQueue.h"
 #include "net/TDataPacket.h"
-#include "platform/WinSock.h"
+#include "platform/SocketMessage.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -88,6 +88,9 @@ public:
     // Packets.
     void SendPacket(winsock::SOCKET Socket, const TDataPacket &Packet);
     void ReceivePackets(winsock::SOCKET Socket);
+    // Hands on the whole packets buffered for Socket, each taken out first.
+    void HandOnPackets(winsock::SOCKET Socket);
+    void ContinueHandingOn(winsock::SOCKET Socket);
     bool TagDiffers(std::string_view Tag) const;
     // Virtual so that tests can watch what arrives.
     virtual void HandlePacket(const TDataPacket &Packet);

@@ -12,7 +12,8 @@ TFloatForm::~TFloatForm()
 
 void TFloatForm::closeEvent(QCloseEvent *event)
 {
-    if (OnClose)
-        OnClose();
+    // The handler may dock the panel, which clears OnClose while it runs.
+    if (const std::function<void()> handler = OnClose)
+        handler();
     event->accept();
 }

@@ -5,23 +5,12 @@
 
 #include <QDynamicPropertyChangeEvent>
 #include <QLayout>
+#include <QPointer>
 
 #include <iterator>
 #include <utility>
 
 namespace {
-
-// The alignment names of the stored layouts, in the order of TAlign.
-const char *const AlignNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
-
-TAlign alignNamed(const QString &name)
-{
-    for (int i = 0; i < int(std::size(AlignNames)); ++i) {
-        if (name == QLatin1String(AlignNames[i]))
-            return TAlign(i);
-    }
-    return alNone;
-}
 
 // Aligns the controls of host now rather than at the next layout request, as the original
 // toolkit does when a control joins, leaves or changes its alignment.
@@ -133,7 +122,8 @@ void TFloatingPanel::setResizeBar(bool on)
 
 void TFloatingPanel::setBarWidth(qint32 width)
 {
-    if (width == m_barWidth)
+    // Past a widget's largest size the layout arithmetic would overflow.
+    if (width == m_barWidth || width < 0 || width > QWIDGETSIZE_MAX)
         return;
     m_barWidth = width;
     changed();
@@ -153,7 +143,7 @@ void TFloatingPanel::setAlign(TAlign align)
         return;
     m_align = align;
     // Kept in step with the stored form, which the parent's alignment reads.
-    setProperty("align", QString::fromLatin1(AlignNames[align]));
+    setProperty("align", AlignLayout::nameOf(align));
     placeInParent();
     changed();
 }
@@ -280,8 +270,12 @@ void TFloatingPanel::ShowPanel()
 
 void TFloatingPanel::HidePanel()
 {
+    // A handler of an event emitted on the way may delete the panel.
+    const QPointer<TFloatingPanel> alive(this);
     if (m_floating)
         Defloat();
+    if (!alive)
+        return;
     setVisible(false);
     emit OnHide();
 }
@@ -290,7 +284,10 @@ void TFloatingPanel::Float()
 {
     if (m_floating)
         return;
+    const QPointer<TFloatingPanel> alive(this);
     ShowPanel();
+    if (!alive)
+        return;
     m_floating = true;
     // Floating, the panel has no bar, and it would keep an arrow it set over one.
     resetCursor();
@@ -344,7 +341,10 @@ void TFloatingPanel::Defloat()
 {
     if (!m_floating || !m_savedParent)
         return;
+    const QPointer<TFloatingPanel> alive(this);
     ShowPanel();
+    if (!alive)
+        return;
     setAlign(alNone);
     TFloatForm *form = std::exchange(m_floatForm, nullptr);
     setParent(m_savedParent);
@@ -357,7 +357,8 @@ void TFloatingPanel::Defloat()
         form->OnClose = nullptr;
         form->OnDestroy = nullptr;
         form->close();
-        delete form;
+        // Docking may be asked for from within the window's own close handler.
+        form->deleteLater();
     }
     m_savedParent = nullptr;
     m_floating = false;
@@ -378,7 +379,7 @@ bool TFloatingPanel::event(QEvent *event)
     switch (event->type()) {
     case QEvent::DynamicPropertyChange:
         if (static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName() == "align")
-            setAlign(alignNamed(property("align").toString()));
+            setAlign(AlignLayout::alignNamed(property("align").toString()));
         break;
     case QEvent::ChildAdded:
         // The pointer moving onto a child leaves the panel itself.

@@ -3,6 +3,7 @@
 #include "net/PacketCodec.h"
 #include "net/ValueReader.h"
 #include "net/ValueWriter.h"
+#include "platform/Application.h"
 
 #include <algorithm>
 #include <vector>
@@ -73,6 +74,11 @@ void TForm1::ReceivePackets(SOCKET Socket)
         Incoming.clear();
         IncomingSocket = Socket;
     }
+    // A full buffer holds whole packets: hand them on first, or no recv would re-arm FD_READ.
+    if (Incoming.room() == 0)
+        HandOnPackets(Socket);
+    if (IncomingSocket != Socket)
+        return;
 
     // Measure what waits with growing peeks, then read it in one call; never more than the
     // buffer can take, so nothing read is ever thrown away.
@@ -90,10 +96,14 @@ void TForm1::ReceivePackets(SOCKET Socket)
             Incoming.append(
                 {reinterpret_cast<const std::uint8_t *>(Bytes.data()), std::size_t(Read)});
     }
+    HandOnPackets(Socket);
+}
 
+void TForm1::HandOnPackets(SOCKET Socket)
+{
     // Each packet leaves the buffer before it is handed on: a nested call, run while a dialog
     // opened by HandlePacket is open, goes on with the next one. The buffer may have been
-    // cleared or rebound meanwhile. What other failures leave in it waits for the next read.
+    // cleared or rebound meanwhile.
     TDataPacket Packet;
     try {
         while (IncomingSocket == Socket && Incoming.take(Packet)) {
@@ -101,8 +111,21 @@ void TForm1::ReceivePackets(SOCKET Socket)
             HandlePacket(Packet);
         }
     } catch (const EReadError &) {
-        // Ends the decoding silently, as bytes that do not decode would.
+        // Ends the handing on silently; what waits behind comes right after.
+        ContinueHandingOn(Socket);
+    } catch (...) {
+        // The failure goes on to the error box; what waits behind comes right after, rather
+        // than waiting for the peer's next bytes.
+        ContinueHandingOn(Socket);
+        throw;
     }
+}
+
+void TForm1::ContinueHandingOn(SOCKET Socket)
+{
+    QMetaObject::invokeMethod(
+        this, [this, Socket] { TApplication::Protect([&] { HandOnPackets(Socket); }); },
+        Qt::QueuedConnection);
 }
 
 void TForm1::ClearConnectionBuffers()

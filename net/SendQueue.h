@@ -29,8 +29,6 @@ public:
         }
     }
 
-    std::span<const std::uint8_t> pending() const { return m_bytes.front(); }
-    void consume(std::size_t count) { m_bytes.consume(count); }
     bool empty() const { return m_bytes.empty(); }
     std::size_t size() const { return m_bytes.size(); }
     // Drops what waits, for a connection that closes.

@@ -10,11 +10,6 @@ void check(TReadStatus status)
 
 } // namespace
 
-EReadError::EReadError(TReadStatus status)
-    : std::runtime_error(status == rsShort ? "Stream read error" : "Invalid property value"),
-      m_status(status)
-{}
-
 void ValueReader::ExpectListBegin()
 {
     check(readListBegin());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EReadError.h"
 #include "ValueKind.h"
 
 #include <cstdint>
@@ -7,21 +8,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-
-// How a read ended: rsInvalid for a marker other than the one required or an impossible
-// length, rsShort when the value runs past the last byte of the buffer.
-enum TReadStatus { rsOk, rsInvalid, rsShort };
-
-// Carries "Invalid property value" (rsInvalid) or "Stream read error" (rsShort).
-class EReadError : public std::runtime_error
-{
-public:
-    explicit EReadError(TReadStatus status);
-    TReadStatus status() const { return m_status; }
-
-private:
-    TReadStatus m_status;
-};
 
 // Reads typed values from the front of a byte buffer that it does not own. Every integer
 // class is accepted whatever the value it holds, and both string forms.

@@ -1,12 +1,12 @@
 #include "AlignLayout.h"
 
 #include <QEvent>
-#include <QHash>
 #include <QVariant>
 #include <QWidget>
 #include <QWidgetItem>
 
 #include <algorithm>
+#include <iterator>
 
 AlignLayout::AlignLayout(QWidget *parent) : QLayout(parent)
 {
@@ -53,19 +53,37 @@ int AlignLayout::indexOf(const QWidget *widget) const
     return -1;
 }
 
+namespace {
+
+// In the order of TAlign.
+const char *const AlignNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
+
+} // namespace
+
+TAlign AlignLayout::alignNamed(const QString &name)
+{
+    for (int i = 0; i < int(std::size(AlignNames)); ++i) {
+        if (name == QLatin1String(AlignNames[i]))
+            return TAlign(i);
+    }
+    return alNone;
+}
+
+QString AlignLayout::nameOf(TAlign align)
+{
+    const bool known = align >= alNone && align <= alClient;
+    return QString::fromLatin1(AlignNames[known ? align : alNone]);
+}
+
 void AlignLayout::applyStoredAlign(QWidget *root)
 {
-    static const QHash<QString, TAlign> names = {
-        {QStringLiteral("alNone"), alNone},     {QStringLiteral("alTop"), alTop},
-        {QStringLiteral("alBottom"), alBottom}, {QStringLiteral("alLeft"), alLeft},
-        {QStringLiteral("alRight"), alRight},   {QStringLiteral("alClient"), alClient}};
     AlignLayout *layout = nullptr;
     for (QWidget *child : root->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         const QVariant stored = child->property("align");
         if (stored.isValid()) {
             if (!layout)
                 layout = new AlignLayout(root);
-            layout->addWidget(child, names.value(stored.toString(), alNone));
+            layout->addWidget(child, alignNamed(stored.toString()));
         }
         applyStoredAlign(child);
     }

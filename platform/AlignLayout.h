@@ -30,6 +30,10 @@ public:
     void setAlign(QWidget *widget, TAlign align);
     TAlign align(const QWidget *widget) const;
 
+    // The names of the alignments in the stored layouts' "align" property.
+    static TAlign alignNamed(const QString &name);
+    static QString nameOf(TAlign align);
+
     // Gives every widget below root that holds children with a stored "align" property an
     // AlignLayout of those children, in their stored order.
     static void applyStoredAlign(QWidget *root);

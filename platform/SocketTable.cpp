@@ -24,6 +24,8 @@ void SocketTable::stop()
     auto entries = std::move(entries_);
     entries_.clear();
     entries.clear();
+    // Gone with the events still posted to it, and before the application object goes.
+    dispatcher_.reset();
 }
 
 SOCKET SocketTable::add(int fd, SocketEntry::State state)

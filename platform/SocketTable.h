@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SocketEntry.h"
+#include "SocketMessage.h"
 
 #include <map>
 #include <memory>

@@ -52,11 +52,6 @@ void StatusBar::setPanelWidth(int index, int width)
     placePanels();
 }
 
-QRect StatusBar::panelRect(int index) const
-{
-    return index >= 0 && index < m_panels.size() ? m_panels[index].label->geometry() : QRect();
-}
-
 void StatusBar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);

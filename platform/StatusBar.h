@@ -23,9 +23,6 @@ public:
     int panelWidth(int index) const;
     void setPanelWidth(int index, int width);
 
-    // Where a panel shows on the bar at its present size.
-    QRect panelRect(int index) const;
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
 

@@ -79,17 +79,6 @@ bool failsLater(int error)
 
 } // namespace
 
-SocketMessage::SocketMessage(SOCKET socket, unsigned message, long lParam, quint64 registration)
-    : QEvent(eventType()), socket_(socket), message_(message), lParam_(lParam),
-      registration_(registration)
-{}
-
-QEvent::Type SocketMessage::eventType()
-{
-    static const auto type = QEvent::Type(QEvent::registerEventType());
-    return type;
-}
-
 bool detail::mayCall(const char *call)
 {
     SocketTable &table = SocketTable::instance();

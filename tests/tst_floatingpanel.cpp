@@ -291,7 +291,7 @@ void tst_FloatingPanel::floating()
     QVERIFY(panel->Floating());
     window->resize(150, 250);
     panel->Defloat();
-    QVERIFY(!window);
+    QTRY_VERIFY_WITH_TIMEOUT(!window, 5000);
     QCOMPARE(panel->parentWidget(), form->centralWidget());
     QCOMPARE(panel->geometry(), QRect(415, 0, 150, 355));
     QCOMPARE(form->Panel1()->width(), 415);

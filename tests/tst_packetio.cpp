@@ -157,7 +157,7 @@ private slots:
     void handlerFailure()
     {
         // A read error ends the decoding silently, any other failure reaches the standard error
-        // box; either way what was behind the failing packet comes with the next read.
+        // box; either way what was behind the failing packet is handed on right after.
         m_form.onPacket = [](const TDataPacket &p) {
             if (p.Column == 1)
                 throw EReadError(rsShort);
@@ -168,9 +168,9 @@ private slots:
         for (int i = 0; i < 6; ++i)
             packets << packet(pkMove, 0, i);
         sendFromPeer(encoded(packets.first(3)));
-        QVERIFY(spinUntil([&] { return m_form.handled.size() >= 2; }));
+        QVERIFY(spinUntil([&] { return m_form.handled.size() >= 3; }));
         sendFromPeer(encoded(packets.mid(3, 2)));
-        QVERIFY(spinUntil([&] { return m_form.handled.size() >= 4 && !m_boxes.isEmpty(); }));
+        QVERIFY(spinUntil([&] { return m_form.handled.size() >= 5 && !m_boxes.isEmpty(); }));
         QCOMPARE(m_boxes, QStringList{"Dropstone|Kaputt.|3"}); // 3: the stop icon
         sendFromPeer(encoded({packets[5]}));
         expectHandled(packets);

@@ -1,4 +1,4 @@
-#include "platform/WinSock.h"
+#include "platform/SocketMessage.h"
 
 #include <QTest>
 
