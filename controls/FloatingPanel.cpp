@@ -391,10 +391,3 @@ bool TFloatingPanel::event(QEvent *event)
     }
     return QWidget::event(event);
 }
-
-bool TFloatingPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Enter && watched->parent() == this)
-        pointerLeft();
-    return QWidget::eventFilter(watched, event);
-}

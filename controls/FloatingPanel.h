@@ -129,6 +129,8 @@ private:
     void setSizingCursor();
     void resetCursor();
     void pointerLeft();
+    void watchForModalWindows();
+    void cancelDrag();
 
     bool m_floating = false;
     QPointer<QWidget> m_savedParent;

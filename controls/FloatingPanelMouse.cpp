@@ -37,6 +37,7 @@ void TFloatingPanel::mousePressEvent(QMouseEvent *event)
 
     if (!m_floating && hasBar() && host && pointInRect(m_barRect, point)) {
         grabMouse();
+        watchForModalWindows();
         m_screenDC = std::make_unique<ScreenFeedback>();
         m_splitStartRect = m_barRect.translated(mapToGlobal(QPoint(0, 0)));
         m_splitRect = m_splitStartRect;
@@ -68,6 +69,7 @@ void TFloatingPanel::mousePressEvent(QMouseEvent *event)
         m_dragRect = QRect(host ? host->mapToGlobal(pos()) : mapToGlobal(QPoint(0, 0)), size());
         m_dragStartRect = m_dragRect;
         grabMouse();
+        watchForModalWindows();
         m_screenDC = std::make_unique<ScreenFeedback>();
         DrawDragFrame(m_dragRect);
     }
@@ -118,6 +120,7 @@ void TFloatingPanel::mouseReleaseEvent(QMouseEvent *event)
     if (m_resizing) {
         m_resizing = false;
         releaseMouse();
+        window()->removeEventFilter(this);
         m_screenDC->DrawFocusRect(m_splitRect);
         const int dx = m_splitRect.left() - m_splitStartRect.left();
         const int dy = m_splitRect.top() - m_splitStartRect.top();
@@ -157,9 +160,44 @@ void TFloatingPanel::mouseReleaseEvent(QMouseEvent *event)
         m_dragging = false;
         DrawDragFrame(m_dragRect);
         releaseMouse();
+        window()->removeEventFilter(this);
         m_screenDC.reset();
         FloatAt(m_dragRect.topLeft());
     }
+}
+
+void TFloatingPanel::watchForModalWindows()
+{
+    if (window() != this)
+        window()->installEventFilter(this);
+}
+
+// A modal window opened meanwhile (a box shown for a socket event) takes the release away:
+// the drag ends there, changing nothing, with capture and feedback released once.
+void TFloatingPanel::cancelDrag()
+{
+    if (m_resizing) {
+        m_resizing = false;
+        m_screenDC->DrawFocusRect(m_splitRect);
+    } else if (m_dragging) {
+        m_dragging = false;
+        DrawDragFrame(m_dragRect);
+    } else {
+        return;
+    }
+    releaseMouse();
+    window()->removeEventFilter(this);
+    m_screenDC.reset();
+    resetCursor();
+}
+
+bool TFloatingPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Enter && watched->parent() == this)
+        pointerLeft();
+    if (event->type() == QEvent::WindowBlocked && watched == window())
+        cancelDrag();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFloatingPanel::DrawDragFrame(const QRect &rect)

@@ -23,8 +23,11 @@ using detail::setLastError;
 namespace {
 
 // The entry for a handle, or null with WSAENOTSOCK set.
-SocketEntry *entryOf(SOCKET s)
+// The entry of socket s, once the call may be made; null with the error set otherwise.
+SocketEntry *enter(const char *call, SOCKET s)
 {
+    if (!mayCall(call))
+        return nullptr;
     SocketEntry *entry = SocketTable::instance().find(s);
     if (!entry)
         setLastError(WSAENOTSOCK);
@@ -136,9 +139,7 @@ int WSACleanup()
 
 int WSAAsyncSelect(SOCKET s, QObject *window, unsigned message, long mask)
 {
-    if (!mayCall("WSAAsyncSelect"))
-        return SOCKET_ERROR;
-    SocketEntry *entry = entryOf(s);
+    SocketEntry *entry = enter("WSAAsyncSelect", s);
     if (!entry)
         return SOCKET_ERROR;
     // Notifiers and posted events need the application's event loop on this thread.
@@ -177,9 +178,7 @@ SOCKET socket(int af, int type, int protocol)
 
 int bind(SOCKET s, const sockaddr_in *address, int length)
 {
-    if (!mayCall("bind"))
-        return SOCKET_ERROR;
-    SocketEntry *entry = entryOf(s);
+    SocketEntry *entry = enter("bind", s);
     if (!entry)
         return SOCKET_ERROR;
     if (const int error = addressError(address, length))
@@ -199,9 +198,7 @@ int bind(SOCKET s, const sockaddr_in *address, int length)
 
 int listen(SOCKET s, int backlog)
 {
-    if (!mayCall("listen"))
-        return SOCKET_ERROR;
-    SocketEntry *entry = entryOf(s);
+    SocketEntry *entry = enter("listen", s);
     if (!entry)
         return SOCKET_ERROR;
     if (entry->state() == SocketEntry::State::Connected)
@@ -217,9 +214,7 @@ int listen(SOCKET s, int backlog)
 
 SOCKET accept(SOCKET s, sockaddr_in *address, int *length)
 {
-    if (!mayCall("accept"))
-        return INVALID_SOCKET;
-    SocketEntry *listener = entryOf(s);
+    SocketEntry *listener = enter("accept", s);
     if (!listener)
         return INVALID_SOCKET;
     if (listener->state() != SocketEntry::State::Listening)
@@ -257,9 +252,7 @@ SOCKET accept(SOCKET s, sockaddr_in *address, int *length)
 
 int connect(SOCKET s, const sockaddr_in *address, int length)
 {
-    if (!mayCall("connect"))
-        return SOCKET_ERROR;
-    SocketEntry *entry = entryOf(s);
+    SocketEntry *entry = enter("connect", s);
     if (!entry)
         return SOCKET_ERROR;
     if (const int error = addressError(address, length))
@@ -308,9 +301,7 @@ int closesocket(SOCKET s)
 
 int send(SOCKET s, const char *buffer, int length, int flags)
 {
-    if (!mayCall("send"))
-        return SOCKET_ERROR;
-    SocketEntry *entry = entryOf(s);
+    SocketEntry *entry = enter("send", s);
     if (!entry)
         return SOCKET_ERROR;
     if (length < 0 || (!buffer && length > 0))
@@ -330,9 +321,7 @@ int send(SOCKET s, const char *buffer, int length, int flags)
 
 int recv(SOCKET s, char *buffer, int length, int flags)
 {
-    if (!mayCall("recv"))
-        return SOCKET_ERROR;
-    SocketEntry *entry = entryOf(s);
+    SocketEntry *entry = enter("recv", s);
     if (!entry)
         return SOCKET_ERROR;
     if (length < 0 || (!buffer && length > 0))
@@ -352,9 +341,7 @@ int recv(SOCKET s, char *buffer, int length, int flags)
 
 int getsockname(SOCKET s, sockaddr_in *address, int *length)
 {
-    if (!mayCall("getsockname"))
-        return SOCKET_ERROR;
-    SocketEntry *entry = entryOf(s);
+    SocketEntry *entry = enter("getsockname", s);
     if (!entry)
         return SOCKET_ERROR;
     if (!address || !length || *length < int(sizeof(sockaddr_in)))

@@ -2,6 +2,8 @@
 // on the main window's side panel; the edge drawing and the screen feedback beneath them.
 #include "TestSupport.h"
 
+#include "platform/MessageBox.h"
+
 #include "app/Unit1.h"
 #include "controls/FloatingPanel.h"
 #include "platform/StatusBar.h"
@@ -72,6 +74,7 @@ private slots:
     void handle();
     void resizeDrag_data();
     void resizeDrag();
+    void boxDuringDrag();
     void floating();
 };
 
@@ -252,6 +255,23 @@ void tst_FloatingPanel::resizeDrag()
     QTest::mouseRelease(panel, Qt::RightButton, {}, QPoint(2 + dx, 160));
     QCOMPARE(split.count(), 1);
     QVERIFY(dragEnded(panel));
+}
+
+void tst_FloatingPanel::boxDuringDrag()
+{
+    // A box shown for a socket event takes the release away: the drag ends, changing nothing.
+    auto form = startForm();
+    QVERIFY(form);
+    Panel *panel = form->FloatingPanel2();
+    QSignalSpy split(panel, &Panel::OnSplit);
+    QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(2, 100));
+    QTest::mouseMove(panel, QPoint(-38, 100));
+    ModalAnswerer answerer([](QWidget *modal) { modal->close(); });
+    MessageBox("Fehler");
+    QVERIFY(dragEnded(panel));
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(-38, 100));
+    QCOMPARE(split.count(), 0);
+    QCOMPARE(panel->width(), 165);
 }
 
 void tst_FloatingPanel::floating()
