@@ -90,6 +90,8 @@ public:
     void ReceivePackets(winsock::SOCKET Socket);
     // Hands on the whole packets buffered for Socket, each taken out first.
     void HandOnPackets(winsock::SOCKET Socket);
+    // After a packet's handling failed: the rest follows from the event loop, not from the
+    // peer's next bytes.
     void ContinueHandingOn(winsock::SOCKET Socket);
     bool TagDiffers(std::string_view Tag) const;
     // Virtual so that tests can watch what arrives.

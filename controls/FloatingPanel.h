@@ -130,6 +130,7 @@ private:
     void resetCursor();
     void pointerLeft();
     void watchForModalWindows();
+    void endDrag();
     void cancelDrag();
 
     bool m_floating = false;

@@ -118,12 +118,9 @@ void TFloatingPanel::mouseReleaseEvent(QMouseEvent *event)
     // A press starts at most one of the three, and the handlers run last: a handler may
     // well destroy the panel.
     if (m_resizing) {
-        m_resizing = false;
-        releaseMouse();
-        window()->removeEventFilter(this);
-        m_screenDC->DrawFocusRect(m_splitRect);
         const int dx = m_splitRect.left() - m_splitStartRect.left();
         const int dy = m_splitRect.top() - m_splitStartRect.top();
+        endDrag();
         switch (m_align) {
         case alLeft:
             resize(width() + dx, height());
@@ -140,7 +137,6 @@ void TFloatingPanel::mouseReleaseEvent(QMouseEvent *event)
         default:
             break;
         }
-        m_screenDC.reset();
         resetCursor();
         emit OnSplit();
         return;
@@ -157,11 +153,7 @@ void TFloatingPanel::mouseReleaseEvent(QMouseEvent *event)
     }
 
     if (m_dragging) {
-        m_dragging = false;
-        DrawDragFrame(m_dragRect);
-        releaseMouse();
-        window()->removeEventFilter(this);
-        m_screenDC.reset();
+        endDrag();
         FloatAt(m_dragRect.topLeft());
     }
 }
@@ -172,22 +164,28 @@ void TFloatingPanel::watchForModalWindows()
         window()->installEventFilter(this);
 }
 
-// A modal window opened meanwhile (a box shown for a socket event) takes the release away:
-// the drag ends there, changing nothing, with capture and feedback released once.
-void TFloatingPanel::cancelDrag()
+// Every way out of a resize or handle drag comes here: the feedback is erased and the
+// capture released exactly once.
+void TFloatingPanel::endDrag()
 {
-    if (m_resizing) {
-        m_resizing = false;
+    if (m_resizing)
         m_screenDC->DrawFocusRect(m_splitRect);
-    } else if (m_dragging) {
-        m_dragging = false;
+    else
         DrawDragFrame(m_dragRect);
-    } else {
-        return;
-    }
+    m_resizing = false;
+    m_dragging = false;
     releaseMouse();
     window()->removeEventFilter(this);
     m_screenDC.reset();
+}
+
+// A modal window opened meanwhile (a box shown for a socket event) takes the release away:
+// the drag ends there, changing nothing.
+void TFloatingPanel::cancelDrag()
+{
+    if (!m_resizing && !m_dragging)
+        return;
+    endDrag();
     resetCursor();
 }
 

@@ -22,7 +22,6 @@ using detail::setLastError;
 
 namespace {
 
-// The entry for a handle, or null with WSAENOTSOCK set.
 // The entry of socket s, once the call may be made; null with the error set otherwise.
 SocketEntry *enter(const char *call, SOCKET s)
 {
