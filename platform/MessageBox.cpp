@@ -9,6 +9,8 @@ int MessageBox(const QString &text, const QString &caption, int style)
     QMessageBox box;
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(caption.isNull() ? TApplication::instance()->Title() : caption);
+    // Texts may carry what a peer sent, such as its name: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setIcon(style & MB_ICONSTOP ? QMessageBox::Critical : QMessageBox::NoIcon);
     const bool yesNo = (style & 0xF) == MB_YESNO;

@@ -139,6 +139,7 @@ struct WSADATA
 int WSAStartup(unsigned short version, WSADATA *data);
 int WSACleanup();
 int WSAGetLastError();
+void WSASetLastError(int error);
 int WSAAsyncSelect(SOCKET s, QObject *window, unsigned message, long mask);
 
 SOCKET socket(int af, int type, int protocol);

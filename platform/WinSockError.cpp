@@ -15,6 +15,11 @@ int WSAGetLastError()
     return lastError;
 }
 
+void WSASetLastError(int error)
+{
+    lastError = error;
+}
+
 void detail::setLastError(int code)
 {
     lastError = code;

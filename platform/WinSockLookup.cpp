@@ -10,7 +10,10 @@
 #include <vector>
 
 #include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netdb.h>
+#include <strings.h>
 #include <unistd.h>
 
 // Look-up results stay in per-thread storage until the next look-up of the same kind.
@@ -20,6 +23,8 @@ using detail::mayCall;
 using detail::setLastError;
 
 namespace {
+
+using Address = std::array<char, 4>; // network byte order
 
 // Strings and pointer lists that a returned record points into.
 struct NameList
@@ -43,7 +48,7 @@ struct NameList
 struct HostStore
 {
     std::string name;
-    std::vector<std::array<char, 4>> addresses;
+    std::vector<Address> addresses;
     std::vector<char *> addressPointers;
     NameList aliases;
     hostent record{};
@@ -86,47 +91,92 @@ std::string localHostName()
     return name;
 }
 
+void addOnce(std::vector<Address> &list, const Address &address)
+{
+    if (std::find(list.begin(), list.end(), address) == list.end())
+        list.push_back(address);
+}
+
+// The IPv4 addresses of the interfaces that are up, loopback ones last: the first is one a
+// peer on another machine can reach, as on Windows. Empty when there are none to give.
+std::vector<Address> interfaceAddresses()
+{
+    ::ifaddrs *interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0)
+        return {};
+    std::vector<Address> outward;
+    std::vector<Address> loopback;
+    for (const ::ifaddrs *entry = interfaces; entry; entry = entry->ifa_next) {
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET ||
+            !(entry->ifa_flags & IFF_UP))
+            continue;
+        Address bytes;
+        const auto *address = reinterpret_cast<const ::sockaddr_in *>(entry->ifa_addr);
+        std::memcpy(bytes.data(), &address->sin_addr.s_addr, 4);
+        addOnce(bytes[0] == 127 ? loopback : outward, bytes);
+    }
+    ::freeifaddrs(interfaces);
+    for (const Address &bytes : loopback)
+        addOnce(outward, bytes);
+    return outward;
+}
+
+// The official name and IPv4 addresses the resolver gives for name; 0 or the error.
+int resolve(const std::string &name, std::string &official, std::vector<Address> &addresses)
+{
+    ::addrinfo hints{};
+    hints.ai_family = PF_INET;
+    hints.ai_socktype = ::SOCK_STREAM;
+    hints.ai_flags = AI_CANONNAME;
+    ::addrinfo *found = nullptr;
+    if (const int result = ::getaddrinfo(name.c_str(), nullptr, &hints, &found))
+        return detail::errorFromLookup(result);
+    official = found->ai_canonname ? found->ai_canonname : name;
+    for (const ::addrinfo *info = found; info; info = info->ai_next) {
+        if (info->ai_family != PF_INET)
+            continue;
+        Address bytes;
+        const auto *address = reinterpret_cast<const ::sockaddr_in *>(info->ai_addr);
+        std::memcpy(bytes.data(), &address->sin_addr.s_addr, 4);
+        addOnce(addresses, bytes);
+    }
+    ::freeaddrinfo(found);
+    return addresses.empty() ? WSANO_DATA : 0;
+}
+
 } // namespace
 
 hostent *gethostbyname(const char *name)
 {
     if (!mayCall("gethostbyname"))
         return nullptr;
+    const std::string own = localHostName();
     // No name means this machine, as on Windows.
-    const std::string query = name && *name ? std::string(name) : localHostName();
+    const bool isOwn = !name || !*name || (!own.empty() && ::strcasecmp(name, own.c_str()) == 0);
+    const std::string query = isOwn ? own : std::string(name);
     if (query.empty()) {
         setLastError(WSANO_RECOVERY);
         return nullptr;
     }
-    ::addrinfo hints{};
-    hints.ai_family = PF_INET;
-    hints.ai_socktype = ::SOCK_STREAM;
-    hints.ai_flags = AI_CANONNAME;
-    ::addrinfo *found = nullptr;
-    if (const int result = ::getaddrinfo(query.c_str(), nullptr, &hints, &found)) {
-        setLastError(detail::errorFromLookup(result));
-        return nullptr;
+    std::string official = query;
+    std::vector<Address> resolved;
+    const int error = resolve(query, official, resolved);
+    // The resolver maps the own name to a loopback address (127.0.1.1 on Debian), of no use to
+    // a peer elsewhere; the interfaces tell what it can reach.
+    std::vector<Address> addresses = isOwn ? interfaceAddresses() : std::vector<Address>{};
+    if (addresses.empty()) {
+        if (error) {
+            setLastError(error);
+            return nullptr;
+        }
+        addresses = std::move(resolved);
     }
+    // Filled only now, so that a failed look-up leaves the previous record as it was.
     HostStore &store = hostStore;
-    store.name = found->ai_canonname ? found->ai_canonname : query;
-    store.addresses.clear();
-    for (const ::addrinfo *info = found; info; info = info->ai_next) {
-        if (info->ai_family != PF_INET)
-            continue;
-        std::array<char, 4> bytes;
-        const auto *address = reinterpret_cast<const ::sockaddr_in *>(info->ai_addr);
-        std::memcpy(bytes.data(), &address->sin_addr.s_addr, 4);
-        if (std::find(store.addresses.begin(), store.addresses.end(), bytes) ==
-            store.addresses.end())
-            store.addresses.push_back(bytes);
-    }
-    ::freeaddrinfo(found);
-    if (store.addresses.empty()) {
-        setLastError(WSANO_DATA);
-        return nullptr;
-    }
+    store.name = std::move(official);
+    store.addresses = std::move(addresses);
     store.addressPointers.clear();
-    for (std::array<char, 4> &bytes : store.addresses)
+    for (Address &bytes : store.addresses)
         store.addressPointers.push_back(bytes.data());
     store.addressPointers.push_back(nullptr);
     store.record.h_name = store.name.data();

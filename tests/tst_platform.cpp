@@ -78,20 +78,24 @@ void tst_Platform::defaultTitle()
 
 void tst_Platform::messageBox_data()
 {
+    QTest::addColumn<QString>("text");
     QTest::addColumn<int>("style");
     QTest::addColumn<bool>("escape"); // else the button that gives the result is clicked
     QTest::addColumn<int>("result");
     QTest::addColumn<bool>("stopIcon");
     QTest::addColumn<QString>("caption"); // none: the application title
 
-    QTest::newRow("plain OK") << 0 << false << 1 << false << "Titel";
-    QTest::newRow("escape is OK, stop icon") << 16 << true << 1 << true << "";
-    QTest::newRow("yes") << 4 << false << 6 << false << "Frage";
-    QTest::newRow("no, stop icon") << 20 << false << 7 << true << "";
+    QTest::newRow("plain OK") << "Text" << 0 << false << 1 << false << "Titel";
+    QTest::newRow("escape is OK, stop icon") << "Text" << 16 << true << 1 << true << "";
+    QTest::newRow("yes") << "Text" << 4 << false << 6 << false << "Frage";
+    QTest::newRow("no, stop icon") << "Text" << 20 << false << 7 << true << "";
+    // A peer's name is shown as it came, brackets and all.
+    QTest::newRow("markup as text") << "<b>Bob</b> & Co" << 0 << false << 1 << false << "";
 }
 
 void tst_Platform::messageBox()
 {
+    QFETCH(QString, text);
     QFETCH(int, style);
     QFETCH(bool, escape);
     QFETCH(int, result);
@@ -100,6 +104,7 @@ void tst_Platform::messageBox()
 
     TApplication::instance()->setTitle("Anwendung");
     BoxSeen seen{};
+    Qt::TextFormat format = Qt::AutoText;
     int buttonCount = 0;
     ModalAnswerer answerer([&](QWidget *modal) {
         auto box = qobject_cast<QMessageBox *>(modal);
@@ -107,6 +112,7 @@ void tst_Platform::messageBox()
         if (!box)
             return void(modal->close());
         seen = describeBox(box);
+        format = box->textFormat();
         QCOMPARE(box->windowModality(), Qt::ApplicationModal);
         buttonCount = int(box->buttons().size());
         if (escape)
@@ -116,9 +122,10 @@ void tst_Platform::messageBox()
                                   : QMessageBox::Ok)
             ->click();
     });
-    QCOMPARE(MessageBox("Text", caption.isEmpty() ? QString() : caption, style), result);
+    QCOMPARE(MessageBox(text, caption.isEmpty() ? QString() : caption, style), result);
     QCOMPARE(seen.caption, caption.isEmpty() ? QString("Anwendung") : caption);
-    QCOMPARE(seen.text, QString("Text"));
+    QCOMPARE(seen.text, text);
+    QCOMPARE(format, Qt::PlainText);
     QCOMPARE(seen.icon, stopIcon ? QMessageBox::Critical : QMessageBox::NoIcon);
     QCOMPARE(buttonCount, result == 1 ? 1 : 2); // OK alone, or Yes and No
 }

@@ -3,7 +3,9 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
+#include <thread>
 #include <tuple>
 
 using namespace winsock;
@@ -78,6 +80,12 @@ qsizetype readInto(QByteArray &data, SOCKET s)
         data.append(buffer, n);
     return data.size();
 }
+
+// The IPv4 addresses of the interfaces that are up, in network byte order, sorted.
+QList<quint32> upInterfaceAddresses();
+
+// How a look-up names this machine.
+enum OwnName { HostName, HostNameInCapitals, EmptyName, NoName };
 
 // Makes every call of the layer with harmless arguments; check gets its name and a function
 // that makes it and returns true when it failed.
@@ -290,11 +298,85 @@ private slots:
         QCOMPARE(getprotobyname("tcp")->p_proto, short(6));
         QVERIFY(!getservbyname("no-such-service", "tcp"));
         QCOMPARE(WSAGetLastError(), WSANO_DATA);
+        QCOMPARE(QByteArray(host->h_name), "localhost"); // a failure leaves the record alone
         char name[1024];
         QCOMPARE(winsock::gethostname(name, sizeof name), 0);
         QCOMPARE(errorOf(gethostname(name, 1)), WSAEFAULT);
+    }
+
+    void ownHost_data()
+    {
+        QTest::addColumn<int>("form");
+        QTest::newRow("host name") << int(HostName);
+        QTest::newRow("in capitals") << int(HostNameInCapitals);
+        QTest::newRow("empty") << int(EmptyName);
+        QTest::newRow("null") << int(NoName);
+    }
+
+    void ownHost()
+    {
+        // The interfaces' addresses, each once, those a peer elsewhere can reach first.
+        QFETCH(int, form);
+        char own[256];
+        QCOMPARE(winsock::gethostname(own, sizeof own), 0);
+        const QByteArray name = form == HostNameInCapitals ? QByteArray(own).toUpper()
+                                : form == EmptyName        ? QByteArray("")
+                                                           : QByteArray(own);
+        const hostent *host = gethostbyname(form == NoName ? nullptr : name.constData());
+        QVERIFY(host);
+        QVERIFY(host->h_name && *host->h_name);
+        QList<quint32> listed;
+        for (char **address = host->h_addr_list; *address; ++address) {
+            quint32 bytes;
+            std::memcpy(&bytes, *address, 4);
+            listed << bytes;
+        }
+        QVERIFY(!listed.isEmpty());
+        QVERIFY(std::ranges::is_partitioned(
+            listed, [](quint32 address) { return ntohl(address) >> 24 != 127; }));
+        std::ranges::sort(listed);
+        QCOMPARE(listed, upInterfaceAddresses());
+    }
+
+    void setLastError()
+    {
+        WSASetLastError(WSAEWOULDBLOCK);
+        QCOMPARE(WSAGetLastError(), WSAEWOULDBLOCK);
+        std::thread([] { WSASetLastError(WSAEINVAL); }).join(); // each thread has its own
+        QCOMPARE(WSAGetLastError(), WSAEWOULDBLOCK);
+        WSASetLastError(0);
+        QCOMPARE(WSAGetLastError(), 0);
     }
 };
 
 QTEST_GUILESS_MAIN(TestWinSock)
 #include "tst_winsock.moc"
+
+// Last, so that above socket(), send() and the constants mean only the layer's; netinet/in.h
+// would clash with the layer's in_addr even here.
+#include <ifaddrs.h>
+#include <net/if.h>
+
+namespace {
+
+QList<quint32> upInterfaceAddresses()
+{
+    QList<quint32> addresses;
+    ::ifaddrs *interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0)
+        return addresses;
+    for (const ::ifaddrs *entry = interfaces; entry; entry = entry->ifa_next) {
+        const ::sockaddr *address = entry->ifa_addr;
+        if (!address || address->sa_family != AF_INET || !(entry->ifa_flags & IFF_UP))
+            continue;
+        quint32 bytes; // after the port, as in sockaddr_in
+        std::memcpy(&bytes, address->sa_data + 2, 4);
+        addresses << bytes;
+    }
+    ::freeifaddrs(interfaces);
+    std::ranges::sort(addresses);
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+    return addresses;
+}
+
+} // namespace
