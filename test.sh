@@ -4,7 +4,9 @@
 set -euo pipefail
 source "$(dirname "$0")/tools/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth clang libclang-rt-14-dev
+# xdotool, xwd and python3 drive and check two copies of the program from outside.
+ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth clang libclang-rt-14-dev \
+    xdotool x11-apps python3
 ensure_display
 
 configure_and_build build all -DCMAKE_BUILD_TYPE=Release

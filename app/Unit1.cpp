@@ -198,9 +198,10 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (watched == ui->Panel1 && event->type() == QEvent::Resize)
         Panel1Resize();
     if (watched == ui->Memo1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        TApplication::Protect([&] { Memo1KeyDown(ui->Memo1, key->key(), key->modifiers()); });
         // The chat input's Enter never breaks the line, whatever modifiers are held.
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -84,6 +84,21 @@ public:
 
     // Match flow.
     virtual void PlayMove(int column, int row);
+    void StartNewGame();
+    void OpponentMove(const TDataPacket &Packet);
+    // Whether the packet came over the connection that is open now.
+    bool FromCurrentConnection(const TDataPacket &Packet) const;
+
+    // Chat.
+    void Memo1KeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void SendChat(const QString &Line);
+    // Puts the line on top of the history.
+    void AddHistoryLine(const QString &Line);
+    void ReceiveChat(const TDataPacket &Packet);
+    void ReceiveDisconnect();
+    void ReceiveName(const TDataPacket &Packet);
+    // Characters the history keeps at most.
+    static constexpr int HistoryLimit = 4 * 1024 * 1024;
 
     // Packets.
     void SendPacket(winsock::SOCKET Socket, const TDataPacket &Packet);
@@ -104,9 +119,22 @@ public:
     // The connection.
     void DoConnect();
     void DoListen();
+    QString ResolveAddress(const QString &Name);
+    // Sets SockAddr's port from PortText: a service name, else a number.
+    void ResolvePort();
+    // The protocol number of "tcp".
+    int TcpProtocol();
+    QString ComposeListenStatus();
+    void AbandonSocket();
 
     // Socket events and errors.
     void WMSocket(const winsock::SocketMessage &Message);
+    void HandleAccept();
+    void HandleConnected();
+    void HandleConnectFailure(int Error);
+    void SendName();
+    // The close sequence.
+    void CloseConnection();
     void ReportSocketError(const QString &Where);
 
     // The state, in its declared order.
@@ -136,6 +164,11 @@ public:
     winsock::SOCKET IncomingSocket = 0;
     SendQueue Outgoing;
     winsock::SOCKET OutgoingSocket = 0;
+    // Hand-ons under way; while there are any, a close keeps the packets already received.
+    int HandOnDepth = 0;
+    bool IncomingClosed = false;
+    // The failed-accept box is open.
+    bool AcceptFailureShown = false;
 
 protected:
     bool event(QEvent *event) override;

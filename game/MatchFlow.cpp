@@ -1,7 +1,121 @@
 #include "app/Unit1.h"
+#include "app/dialogs/Unit5.h"
+#include "platform/MessageBox.h"
 
-// The match flow arrives with network play.
-void TForm1::New1Click() {}
-void TForm1::HandlePacket(const TDataPacket &) {}
+#include <QLabel>
 
-void TForm1::PlayMove(int, int) {}
+#include <memory>
+
+using namespace winsock;
+
+void TForm1::PlayMove(int column, int row)
+{
+    if (GameState != gsMyTurn)
+        return;
+    if (!Board.dropAt(column, row, cellMine))
+        return;
+    RepaintBoard();
+    // Sent before the win test: the peer finds the line on its own board.
+    TDataPacket Packet;
+    Packet.Kind = pkMove;
+    Packet.Column = column;
+    SendPacket(Sock, Packet);
+    GameState = gsTheirTurn;
+    UpdateStatus();
+    if (CheckWin(cellMine)) {
+        ++PlayerScore;
+        GameState = gsGameOver;
+        UpdateStatus();
+        MessageBox(QStringLiteral("Du hast gewonnen"));
+    }
+}
+
+void TForm1::StartNewGame()
+{
+    TDataPacket Packet;
+    Packet.Kind = pkNewGame;
+    SendPacket(Sock, Packet);
+    ClearBoard();
+    GameState = gsMyTurn;
+    UpdateStatus();
+}
+
+void TForm1::New1Click()
+{
+    if (ConnState != cnConnected)
+        return;
+    if (GameState == gsNoGame || GameState == gsGameOver) {
+        StartNewGame();
+        return;
+    }
+    const SOCKET Connection = Sock;
+    const int Answer =
+        MessageBox(QStringLiteral("Bist du sicher dass du das Spiel beenden willst?"), QString(),
+                   MB_YESNO | MB_ICONSTOP);
+    // The answer belongs to the connection it was asked on.
+    if (Answer == IDYES && Sock == Connection)
+        StartNewGame();
+}
+
+bool TForm1::FromCurrentConnection(const TDataPacket &Packet) const
+{
+    // Handles are never reused, so a packet of an ended connection never matches.
+    return Sock != 0 && Packet.Origin == Sock;
+}
+
+void TForm1::HandlePacket(const TDataPacket &Packet)
+{
+    switch (Packet.Kind) {
+    case pkMove:
+        OpponentMove(Packet);
+        break;
+    case pkDisconnect:
+        ReceiveDisconnect();
+        break;
+    case pkNewGame:
+        if (FromCurrentConnection(Packet)) {
+            ClearBoard();
+            GameState = gsTheirTurn;
+            UpdateStatus();
+        }
+        break;
+    case pkChat:
+        ReceiveChat(Packet);
+        break;
+    case pkName:
+        ReceiveName(Packet);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::OpponentMove(const TDataPacket &Packet)
+{
+    // After a win the finished line would be found again with every further move.
+    if (!FromCurrentConnection(Packet) || !TBoard::contains(Packet.Column, 1) ||
+        GameState == gsGameOver)
+        return;
+    Board.dropInto(Packet.Column, cellTheirs);
+    RepaintBoard();
+    GameState = gsMyTurn;
+    UpdateStatus();
+    if (!CheckWin(cellTheirs))
+        return;
+    ++OpponentScore;
+    GameState = gsGameOver;
+    UpdateStatus();
+
+    const SOCKET Connection = Sock;
+    auto dialog = std::make_unique<TForm5>(this);
+    Form5 = dialog.get();
+    dialog->Label1()->setText(QStringLiteral("Du hast verloren"));
+    const int Result = dialog->ShowModal();
+    // The connection may have ended, or another taken its place, while the dialog was open.
+    if (Sock != Connection)
+        return;
+    if (Result == mrOk)
+        StartNewGame();
+    else
+        Disconnect1Click();
+}

@@ -73,6 +73,7 @@ void TForm1::ReceivePackets(SOCKET Socket)
     if (Socket != IncomingSocket) {
         Incoming.clear();
         IncomingSocket = Socket;
+        IncomingClosed = false;
     }
     // A full buffer holds whole packets: hand them on first, or no recv would re-arm FD_READ.
     if (Incoming.room() == 0)
@@ -105,6 +106,7 @@ void TForm1::HandOnPackets(SOCKET Socket)
     // opened by HandlePacket is open, goes on with the next one. The buffer may have been
     // cleared or rebound meanwhile.
     TDataPacket Packet;
+    ++HandOnDepth;
     try {
         while (IncomingSocket == Socket && Incoming.take(Packet)) {
             Packet.Origin = Socket;
@@ -116,9 +118,12 @@ void TForm1::HandOnPackets(SOCKET Socket)
     } catch (...) {
         // The failure goes on to the error box; what waits behind comes right after, rather
         // than waiting for the peer's next bytes.
+        --HandOnDepth;
         ContinueHandingOn(Socket);
         throw;
     }
+    if (--HandOnDepth == 0 && IncomingClosed)
+        ClearConnectionBuffers();
 }
 
 void TForm1::ContinueHandingOn(SOCKET Socket)
@@ -130,8 +135,13 @@ void TForm1::ContinueHandingOn(SOCKET Socket)
 
 void TForm1::ClearConnectionBuffers()
 {
-    Incoming.clear();
-    IncomingSocket = 0;
     Outgoing.clear();
     OutgoingSocket = 0;
+    // Packets that arrived before the close still reach the history once the dialog that
+    // holds up their hand-on returns; the hand-on drops the buffer when it is through.
+    IncomingClosed = HandOnDepth > 0;
+    if (!IncomingClosed) {
+        Incoming.clear();
+        IncomingSocket = 0;
+    }
 }

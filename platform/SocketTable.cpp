@@ -73,13 +73,14 @@ QObject *SocketTable::target(const SocketMessage &message) const
 
 void SocketTable::failNext(std::string_view call, int error)
 {
-    failures_.insert_or_assign(std::string(call), error);
+    failures_.emplace(std::string(call), error);
 }
 
 int SocketTable::takeFailure(std::string_view call)
 {
-    const auto it = failures_.find(call);
-    if (it == failures_.end())
+    // Several failures of one call come in the order they were asked for.
+    const auto it = failures_.lower_bound(call);
+    if (it == failures_.end() || it->first != call)
         return 0;
     const int error = it->second;
     failures_.erase(it);

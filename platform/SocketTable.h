@@ -47,7 +47,7 @@ private:
     SOCKET lastHandle_ = 0; // handles are never reused within a run, clean-ups included
     quint64 nextRegistration_ = 1;
     std::map<SOCKET, std::unique_ptr<SocketEntry>> entries_;
-    std::map<std::string, int, std::less<>> failures_;
+    std::multimap<std::string, int, std::less<>> failures_;
     std::unique_ptr<SocketDispatcher> dispatcher_;
 };
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -52,6 +53,14 @@ int addressError(const sockaddr_in *address, int length)
     if (address->sin_family != AF_INET)
         return WSAEAFNOSUPPORT;
     return 0;
+}
+
+// Each packet leaves in one send and is small: it must not wait for the acknowledgement of the
+// one before, which the peer may hold back for tens of milliseconds.
+void sendAtOnce(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 ::sockaddr_in toPosix(const sockaddr_in &address)
@@ -167,6 +176,7 @@ SOCKET socket(int af, int type, int protocol)
     const int fd = ::socket(PF_INET, ::SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0)
         return failFromErrno();
+    sendAtOnce(fd);
     const SOCKET handle = SocketTable::instance().add(fd, SocketEntry::State::Idle);
     if (handle == INVALID_SOCKET) {
         ::close(fd);
@@ -214,8 +224,12 @@ int listen(SOCKET s, int backlog)
 SOCKET accept(SOCKET s, sockaddr_in *address, int *length)
 {
     SocketEntry *listener = enter("accept", s);
-    if (!listener)
+    if (!listener) {
+        // Even a failed call re-enables FD_ACCEPT, as on Windows.
+        if (SocketEntry *entry = SocketTable::instance().find(s))
+            entry->acceptCalled();
         return INVALID_SOCKET;
+    }
     if (listener->state() != SocketEntry::State::Listening)
         return fail(WSAEINVAL);
     if (address && (!length || *length < int(sizeof(sockaddr_in))))
@@ -229,6 +243,7 @@ SOCKET accept(SOCKET s, sockaddr_in *address, int *length)
     listener->acceptCalled();
     if (fd < 0)
         return fail(errorFromErrno(error));
+    sendAtOnce(fd);
     SocketTable &table = SocketTable::instance();
     const SOCKET handle = table.add(fd, SocketEntry::State::Connected);
     if (handle == INVALID_SOCKET) {

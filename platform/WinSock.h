@@ -188,8 +188,9 @@ constexpr u_long ntohl(u_long value)
     return htonl(value);
 }
 
-// Test aid: the next call of the named function fails once with the given code. WSAStartup
-// returns the code; the others return their failure value and set WSAGetLastError.
+// Test aid: the next call of the named function fails once with the given code; asked for
+// again, the calls after it fail too, in order. WSAStartup returns the code; the others return
+// their failure value and set WSAGetLastError.
 void WSAFailNext(const char *call, int error);
 void WSAClearFailures();
 
