@@ -101,7 +101,8 @@ public:
     static constexpr int HistoryLimit = 4 * 1024 * 1024;
 
     // Packets.
-    void SendPacket(winsock::SOCKET Socket, const TDataPacket &Packet);
+    // Virtual so that tests can watch what goes out.
+    virtual void SendPacket(winsock::SOCKET Socket, const TDataPacket &Packet);
     void ReceivePackets(winsock::SOCKET Socket);
     // Hands on the whole packets buffered for Socket, each taken out first.
     void HandOnPackets(winsock::SOCKET Socket);

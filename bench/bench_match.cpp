@@ -83,7 +83,7 @@ struct Placement
 class BenchForm : public TForm1
 {
 public:
-    // Times at which this side's moves left (PlayMove's entry) and the peer's arrived.
+    // Times at which this side's moves went to the socket and the peer's were on the board.
     std::vector<std::int64_t> sent;
     std::vector<std::int64_t> received;
     int chatsReceived = 0;
@@ -98,14 +98,12 @@ public:
 
     int movesSeen() const { return int(sent.size() + received.size()); }
 
-    // The time starts at PlayMove's entry, so it includes the sender's own repaint.
-    void PlayMove(int column, int row) override
+    // The time starts when the move goes to the socket, after the sender's own repaint.
+    void SendPacket(winsock::SOCKET Socket, const TDataPacket &Packet) override
     {
-        const std::int64_t start = nowNs();
-        const bool myTurn = GameState == gsMyTurn;
-        TForm1::PlayMove(column, row);
-        if (myTurn && GameState != gsMyTurn)
-            sent.push_back(start);
+        if (Packet.Kind == pkMove)
+            sent.push_back(nowNs());
+        TForm1::SendPacket(Socket, Packet);
     }
 
     // The board is repainted within the base handling, so its return is when the piece shows.
@@ -337,8 +335,8 @@ void addLatencies(std::vector<std::int64_t> &into, const std::vector<std::int64_
 void printLatency(std::vector<std::int64_t> latencies)
 {
     std::printf("Move latency over loopback, %zu moves, both directions\n", latencies.size());
-    std::printf("  (timed from PlayMove's entry until the peer's HandlePacket returned: the\n"
-                "   sender's own repaint is included, so this is an upper bound)\n");
+    std::printf("  (timed from the move's send until the peer's HandlePacket returned, its\n"
+                "   board repainted)\n");
     if (latencies.empty())
         return;
     std::sort(latencies.begin(), latencies.end());
