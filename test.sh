@@ -6,7 +6,7 @@ source "$(dirname "$0")/tools/common.sh"
 
 # xdotool, xwd and python3 drive and check two copies of the program from outside.
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth clang libclang-rt-14-dev \
-    xdotool x11-apps python3
+    xdotool x11-apps python3 appstream desktop-file-utils
 ensure_display
 
 configure_and_build build all -DCMAKE_BUILD_TYPE=Release

@@ -115,7 +115,8 @@ void TForm1::FormCreate()
     TApplication *app = TApplication::instance();
     app->setCursor(crHand, QCursor(QPixmap(QStringLiteral(":/Hand.xpm")), 0, 0));
 
-    if (WSAStartup(0x0101, &WSAData) != 0) {
+    SocketsStarted = WSAStartup(0x0101, &WSAData) == 0;
+    if (!SocketsStarted) {
         // Still under the default title; the rest of the start-up runs on, and the name
         // dialog ends at once when its loop meets the quit request.
         ShowError(QStringLiteral("Unable to perform WSAStartup"));
@@ -156,7 +157,8 @@ void TForm1::FormCreate()
 
 void TForm1::FormDestroy()
 {
-    if (WSACleanup() < 0)
+    // A library that never started has nothing to clean up, and no failure to report.
+    if (SocketsStarted && WSACleanup() < 0)
         ShowError(QStringLiteral("Unable to perform WSACleanup"));
 }
 

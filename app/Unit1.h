@@ -170,6 +170,7 @@ public:
     bool IncomingClosed = false;
     // The failed-accept box is open.
     bool AcceptFailureShown = false;
+    bool SocketsStarted = false;
 
 protected:
     bool event(QEvent *event) override;

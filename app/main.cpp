@@ -3,6 +3,7 @@
 
 int main(int argc, char **argv)
 {
+    TApplication::PreferX11();
     TApplication app(argc, argv);
     return DropstoneMain(app);
 }

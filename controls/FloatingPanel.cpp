@@ -326,8 +326,10 @@ void TFloatingPanel::Float()
 
 void TFloatingPanel::FloatAt(QPoint point)
 {
+    // A handler of OnFloat may delete the panel.
+    const QPointer<TFloatingPanel> alive(this);
     Float();
-    if (!m_floating || !m_floatForm)
+    if (!alive || !m_floating || !m_floatForm)
         return;
     m_floatForm->move(point);
     m_floatForm->show();

@@ -59,6 +59,7 @@ void TFloatingPanel::mousePressEvent(QMouseEvent *event)
 
     if (!m_floating && m_closeButton && pointInRect(m_closeRect, point)) {
         m_closePressed = true;
+        watchForModalWindows();
         update(m_closeRect);
         return;
     }
@@ -145,6 +146,7 @@ void TFloatingPanel::mouseReleaseEvent(QMouseEvent *event)
     if (m_closePressed) {
         // Wherever the pointer is now. The glyph shows until the panel goes.
         m_closePressed = false;
+        window()->removeEventFilter(this);
         m_closeGlyph = true;
         repaint(m_closeRect);
         m_closeGlyph = false;
@@ -180,9 +182,15 @@ void TFloatingPanel::endDrag()
 }
 
 // A modal window opened meanwhile (a box shown for a socket event) takes the release away:
-// the drag ends there, changing nothing.
+// the drag, or the press on the close button, ends there, changing nothing.
 void TFloatingPanel::cancelDrag()
 {
+    if (m_closePressed) {
+        m_closePressed = false;
+        window()->removeEventFilter(this);
+        update(m_closeRect);
+        return;
+    }
     if (!m_resizing && !m_dragging)
         return;
     endDrag();

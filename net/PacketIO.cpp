@@ -22,6 +22,16 @@ int sendBytes(SOCKET Socket, std::span<const std::uint8_t> Bytes)
     return send(Socket, reinterpret_cast<const char *>(Bytes.data()), int(Bytes.size()), 0);
 }
 
+// Whether a peer like us takes the packet whole: its receive buffer drops a larger one as it
+// arrives. Judged by the peer's own decoder, near the bound.
+bool FitsPeer(std::span<const std::uint8_t> Bytes)
+{
+    if (Bytes.size() + 16 < ReceiveBuffer::Capacity)
+        return true;
+    TDataPacket Scratch;
+    return DecodePacket(Bytes, Scratch, ReceiveBuffer::Capacity).status == dsPacket;
+}
+
 } // namespace
 
 bool TForm1::TagDiffers(std::string_view Tag) const
@@ -31,8 +41,8 @@ bool TForm1::TagDiffers(std::string_view Tag) const
 
 void TForm1::SendPacket(SOCKET Socket, const TDataPacket &Packet)
 {
-    // A text that could never wait in the queue is not even encoded.
-    if (Socket == 0 || Packet.Text.size() > SendQueue::Capacity)
+    // A text that no peer like us could take whole is not even encoded.
+    if (Socket == 0 || Packet.Text.size() > ReceiveBuffer::Capacity)
         return;
     if (Socket != OutgoingSocket) {
         Outgoing.clear();
@@ -44,9 +54,11 @@ void TForm1::SendPacket(SOCKET Socket, const TDataPacket &Packet)
     ValueWriter Writer;
     EncodePacket(Copy, Writer);
     const std::span<const std::uint8_t> Bytes = Writer.bytes();
+    if (!FitsPeer(Bytes))
+        return;
 
-    // Behind bytes that still wait, or too big to wait at all: all or nothing.
-    if (!Outgoing.empty() || Bytes.size() > SendQueue::Capacity) {
+    // Behind bytes that still wait: all or nothing.
+    if (!Outgoing.empty()) {
         Outgoing.push(Bytes);
         return;
     }

@@ -1,7 +1,9 @@
 #include "Application.h"
 
 #include "MessageBox.h"
+#include "StatusBar.h"
 
+#include <QAccessible>
 #include <QDialog>
 #include <QFileInfo>
 #include <QFont>
@@ -18,6 +20,7 @@ TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv),
       m_title(defaultTitle(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()))
 {
+    QAccessible::installFactory(&StatusBar::accessibleFactory);
     // The main window asks for the quit itself when it closes.
     setQuitOnLastWindowClosed(false);
     // The layouts are measured for this family; of the fonts a Linux desktop has, this one
@@ -95,6 +98,22 @@ bool TApplication::event(QEvent *event)
     }
     m_mainLoop.exit();
     return true;
+}
+
+void TApplication::PreferX11()
+{
+    const QByteArray platform = preferredPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
+}
+
+QByteArray TApplication::preferredPlatform(const QByteArray &requested, const QByteArray &display)
+{
+    // Without an X server, Qt's own choice stands; the list falls back to Wayland when the
+    // X server named cannot be reached.
+    if (!requested.isEmpty() || display.isEmpty())
+        return {};
+    return QByteArrayLiteral("xcb;wayland");
 }
 
 QString TApplication::defaultTitle(const QString &programPath)

@@ -53,6 +53,12 @@ public:
     // The last resort for a failure no handler protected against.
     bool notify(QObject *receiver, QEvent *event) override;
 
+    // Before the application object exists: asks for the X11 platform (XWayland on a Wayland
+    // session), on which windows can be placed, unless the user chose a platform.
+    static void PreferX11();
+    // What QT_QPA_PLATFORM should become, given what it is and DISPLAY; empty: leave it.
+    static QByteArray preferredPlatform(const QByteArray &requested, const QByteArray &display);
+
     // Program file name without its folder, cut at its first dot, every letter after the
     // first in lower case.
     static QString defaultTitle(const QString &programPath);

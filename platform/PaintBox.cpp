@@ -21,13 +21,25 @@ void TPaintBox::ShowCanvas(const QRect &area)
     repaint(area.intersected(rect()));
 }
 
+// The canvas has the screen's pixels, so that a scaled screen shows the board as sharp as
+// its text; painters on it work in the widget's coordinates all the same.
+bool TPaintBox::canvasFits() const
+{
+    return m_canvas.size() == (QSizeF(size()) * devicePixelRatioF()).toSize() &&
+           m_canvas.devicePixelRatio() == devicePixelRatioF();
+}
+
 void TPaintBox::paintCanvas()
 {
-    if (m_canvas.size() != size()) {
+    if (!canvasFits()) {
+        const qreal ratio = devicePixelRatioF();
+        const QSize pixels = (QSizeF(size()) * ratio).toSize();
         // A failed allocation leaves a null image, on which nothing gets painted.
-        m_canvas = size().isEmpty() ? QImage() : QImage(size(), QImage::Format_RGB32);
-        if (!m_canvas.isNull())
+        m_canvas = pixels.isEmpty() ? QImage() : QImage(pixels, QImage::Format_RGB32);
+        if (!m_canvas.isNull()) {
+            m_canvas.setDevicePixelRatio(ratio);
             m_canvas.fill(palette().color(backgroundRole()));
+        }
     }
     if (OnPaint && !m_canvas.isNull())
         OnPaint();
@@ -35,14 +47,19 @@ void TPaintBox::paintCanvas()
 
 void TPaintBox::paintEvent(QPaintEvent *event)
 {
-    // A resize that arrived while hidden leaves the canvas behind the widget's size.
-    if (m_canvas.size() != size())
+    // A resize that arrived while hidden, or a move to a screen of another scale, leaves the
+    // canvas behind the widget.
+    if (!canvasFits())
         paintCanvas();
     QPainter painter(this);
-    if (m_canvas.isNull())
-        painter.fillRect(event->rect(), palette().color(backgroundRole()));
-    else
-        painter.drawImage(event->rect(), m_canvas, event->rect());
+    const QRect area = event->rect();
+    if (m_canvas.isNull()) {
+        painter.fillRect(area, palette().color(backgroundRole()));
+        return;
+    }
+    const qreal ratio = m_canvas.devicePixelRatio();
+    painter.drawImage(QRectF(area), m_canvas,
+                      QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
 }
 
 void TPaintBox::resizeEvent(QResizeEvent *event)

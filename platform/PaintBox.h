@@ -24,7 +24,8 @@ public:
     // Every button press, with the point relative to the surface's top-left corner.
     MouseHandler OnMouseDown;
 
-    // Null while the surface is empty or too large to hold.
+    // Null while the surface is empty or too large to hold. It has the screen's device pixel
+    // ratio: at 100 % one pixel a pixel of the surface.
     QImage &Canvas() { return m_canvas; }
 
     // Runs OnPaint into the canvas and puts it on screen; both are done when this returns.
@@ -38,6 +39,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    bool canvasFits() const;
     void paintCanvas();
 
     QImage m_canvas;

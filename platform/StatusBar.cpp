@@ -1,5 +1,6 @@
 #include "StatusBar.h"
 
+#include <QAccessibleWidget>
 #include <QLabel>
 
 namespace {
@@ -10,6 +11,13 @@ constexpr int PanelGap = 2;
 } // namespace
 
 StatusBar::StatusBar(QWidget *parent) : QWidget(parent) {}
+
+QAccessibleInterface *StatusBar::accessibleFactory(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("StatusBar") || !object || !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StatusBar);
+}
 
 void StatusBar::setPanelCount(int count)
 {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QWidget>
 
+class QAccessibleInterface;
 class QLabel;
 
 // A status bar of text panels side by side, each with its own width; the last panel reaches
@@ -22,6 +23,10 @@ public:
 
     int panelWidth(int index) const;
     void setPanelWidth(int index, int width);
+
+    // For QAccessible::installFactory: assistive technology finds the bar as a status bar,
+    // its panels as labels inside it, in order.
+    static QAccessibleInterface *accessibleFactory(const QString &className, QObject *object);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

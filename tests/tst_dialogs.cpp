@@ -112,7 +112,7 @@ void tst_Dialogs::layout_data()
                                           "Label4 https://dropstone.example/ @64,72",
                                           "Label5 Translated by Team Dropstone @64,96",
                                           "Label6 https://dropstone.example/de/ @64,112",
-                                          "Button1 Okay @83,144,75,25",
+                                          "Button1 Okay [default] @83,144,75,25",
                                           "tab: Button1"};
 }
 
@@ -131,7 +131,9 @@ void tst_Dialogs::layout()
 
 void tst_Dialogs::results_data()
 {
-    QTest::addColumn<QString>("action"); // enter, escape, close (the close box) or a button
+    // enter (in the first field), escape, close (the close box), a button clicked, or a
+    // button focused and pressed with Enter.
+    QTest::addColumn<QString>("action");
     QTest::addColumn<int>("result");
 
     for (const QByteArray d : {"connect", "listen", "again"}) {
@@ -140,8 +142,11 @@ void tst_Dialogs::results_data()
         QTest::newRow(d + ", okay") << "Button1" << 1;
         QTest::newRow(d + ", cancel") << "Button2" << 2;
         QTest::newRow(d + ", close box") << "close" << 2;
+        QTest::newRow(d + ", enter on cancel") << "enter on Button2" << 2;
+        QTest::newRow(d + ", enter on okay") << "enter on Button1" << 1;
     }
     QTest::newRow("about, okay") << "Button1" << 1;
+    QTest::newRow("about, enter") << "enter on Button1" << 1;
     QTest::newRow("about, close box") << "close" << 2;
     QTest::newRow("about, escape then okay") << "escape" << 1;
 }
@@ -160,7 +165,11 @@ void tst_Dialogs::results()
         if (action == "enter" || action == "escape")
             QTest::keyClick(modal->focusWidget(),
                             action == "enter" ? Qt::Key_Return : Qt::Key_Escape);
-        else if (action != "close")
+        else if (action.startsWith("enter on ")) {
+            auto button = modal->findChild<QPushButton *>(action.section(' ', 2));
+            button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(button, Qt::Key_Return);
+        } else if (action != "close")
             QTest::mouseClick(modal->findChild<QPushButton *>(action), Qt::LeftButton);
         // Without a cancel button Escape does nothing.
         if (action == "escape" && modal->isVisible())

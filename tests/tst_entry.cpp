@@ -57,9 +57,10 @@ void tst_Entry::socketsLibraryFails()
     winsock::WSAFailNext("WSAStartup", winsock::WSASYSNOTREADY);
     // The name dialog is never answered: the quit request must end it by itself.
     const QStringList seen = runEntry(false);
+    // Only the one failure: a library that never started is not cleaned up.
     QCOMPARE(seen.first(), defaultTitle + ": Unable to perform WSAStartup");
-    QCOMPARE(seen.last(), QString("Dropstone: Unable to perform WSACleanup"));
-    QVERIFY(seen.size() <= 3);
+    QVERIFY(!seen.contains("Dropstone: Unable to perform WSACleanup"));
+    QVERIFY(seen.size() <= 2);
     QCOMPARE(Form1, nullptr);
 }
 

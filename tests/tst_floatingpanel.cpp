@@ -74,6 +74,7 @@ private slots:
     void handle();
     void resizeDrag_data();
     void resizeDrag();
+    void boxDuringDrag_data();
     void boxDuringDrag();
     void floating();
 };
@@ -257,21 +258,42 @@ void tst_FloatingPanel::resizeDrag()
     QVERIFY(dragEnded(panel));
 }
 
+void tst_FloatingPanel::boxDuringDrag_data()
+{
+    QTest::addColumn<bool>("onCloseButton"); // else on the resize bar
+    QTest::newRow("resize drag") << false;
+    QTest::newRow("close button held") << true;
+}
+
 void tst_FloatingPanel::boxDuringDrag()
 {
-    // A box shown for a socket event takes the release away: the drag ends, changing nothing.
+    // A box shown for a socket event takes the release away: the drag or the press ends,
+    // changing nothing.
+    QFETCH(bool, onCloseButton);
     auto form = startForm();
     QVERIFY(form);
     Panel *panel = form->FloatingPanel2();
+    panel->setCloseButton(true);
     QSignalSpy split(panel, &Panel::OnSplit);
-    QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(2, 100));
-    QTest::mouseMove(panel, QPoint(-38, 100));
+    const QPoint press = onCloseButton ? panel->CloseRect().center() : QPoint(2, 100);
+    QTest::mousePress(panel, Qt::LeftButton, {}, press);
+    QTest::mouseMove(panel, press - QPoint(40, 0));
     ModalAnswerer answerer([](QWidget *modal) { modal->close(); });
     MessageBox("Fehler");
     QVERIFY(dragEnded(panel));
-    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(-38, 100));
+    QVERIFY(!panel->ClosePressed());
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, press - QPoint(40, 0));
     QCOMPARE(split.count(), 0);
     QCOMPARE(panel->width(), 165);
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->grab().toImage().pixel(panel->CloseRect().topLeft()), system(QPalette::Light));
+
+    // The next drag on the bar resizes as ever.
+    QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(2, 100));
+    QTest::mouseMove(panel, QPoint(-38, 100));
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(-38, 100));
+    QCOMPARE(split.count(), 1);
+    QCOMPARE(panel->width(), 205);
 }
 
 void tst_FloatingPanel::floating()
@@ -301,7 +323,8 @@ void tst_FloatingPanel::floating()
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QString("Chat"));
     QVERIFY(window->windowFlags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint));
-    QTRY_COMPARE_WITH_TIMEOUT(panel->mapToGlobal(QPoint(0, 0)), frame.topLeft(), 5000);
+    // The window's outer corner lands there, whatever frame a window manager adds.
+    QTRY_COMPARE_WITH_TIMEOUT(window->frameGeometry().topLeft(), frame.topLeft(), 5000);
     QCOMPARE(form->Panel1()->width(), 565);
     // Floating, the panel has neither bar nor handle.
     QCOMPARE(panel->contentsRect(), panel->rect().adjusted(1, 1, -1, -1));
@@ -330,6 +353,13 @@ void tst_FloatingPanel::floating()
     form.reset();
     QVERIFY(!panel);
     QVERIFY(!window);
+
+    // A handler of OnFloat may delete the panel; floating it somewhere then ends there.
+    auto alone = std::make_unique<QWidget>();
+    panel = new Panel(alone.get());
+    connect(panel, &Panel::OnFloat, this, [&] { delete panel; });
+    panel->FloatAt(QPoint(300, 300));
+    QVERIFY(!panel);
 }
 
 DROPSTONE_TEST_MAIN(tst_FloatingPanel)

@@ -178,13 +178,15 @@ private slots:
 
     void sending()
     {
-        // Nothing goes to socket 0, nor a packet one byte past the 4 MiB the queue can hold;
-        // Id and Origin go out as 0, the text in code page 1252.
+        // Nothing goes to socket 0, nor a packet one byte larger than a peer's receive buffer
+        // takes; Id and Origin go out as 0, the text in code page 1252.
         m_form.SendPacket(0, packet(pkMove, 0, 4));
-        m_form.SendPacket(m_socket, packet(pkChat, SendQueue::Capacity - 24));
+        m_form.SendPacket(m_socket, packet(pkChat, ReceiveBuffer::Capacity - 27));
         m_form.SendPacket(m_socket, {5, pkName, 9, TextPacket(pkName, "Jörg € Ω").Text, 0});
+        m_form.SendPacket(m_socket, packet(pkChat, ReceiveBuffer::Capacity - 28));
         QByteArray accepted = QByteArray::fromHex(
             "01 0608 4453494E31303030 0200 0204 0200 0608 4AF67267208020 3F 0200 00");
+        accepted += encoded({packet(pkChat, ReceiveBuffer::Capacity - 28)});
 
         // Then chat lines and moves by turns while the peer reads nothing. Once the queue is
         // nearly full the chat lines are dropped and moves still fit behind them.

@@ -18,6 +18,8 @@ private slots:
     void alignPlaces();
     void defaultTitle_data();
     void defaultTitle();
+    void preferredPlatform_data();
+    void preferredPlatform();
     void messageBox_data();
     void messageBox();
     void failureInHandler();
@@ -76,28 +78,47 @@ void tst_Platform::defaultTitle()
     QCOMPARE(TApplication::defaultTitle(path), title);
 }
 
+void tst_Platform::preferredPlatform_data()
+{
+    QTest::addColumn<QByteArray>("requested");
+    QTest::addColumn<QByteArray>("display");
+    QTest::addColumn<QByteArray>("platform"); // empty: left as it is
+
+    QTest::newRow("X11 or XWayland there")
+        << QByteArray() << QByteArray(":0") << QByteArray("xcb;wayland");
+    QTest::newRow("the user's choice stands")
+        << QByteArray("wayland") << QByteArray(":0") << QByteArray();
+    QTest::newRow("no X server") << QByteArray() << QByteArray() << QByteArray();
+}
+
+void tst_Platform::preferredPlatform()
+{
+    QFETCH(QByteArray, requested);
+    QFETCH(QByteArray, display);
+    QFETCH(QByteArray, platform);
+    QCOMPARE(TApplication::preferredPlatform(requested, display), platform);
+}
+
 void tst_Platform::messageBox_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("style");
-    QTest::addColumn<bool>("escape"); // else the button that gives the result is clicked
     QTest::addColumn<int>("result");
     QTest::addColumn<bool>("stopIcon");
     QTest::addColumn<QString>("caption"); // none: the application title
 
-    QTest::newRow("plain OK") << "Text" << 0 << false << 1 << false << "Titel";
-    QTest::newRow("escape is OK, stop icon") << "Text" << 16 << true << 1 << true << "";
-    QTest::newRow("yes") << "Text" << 4 << false << 6 << false << "Frage";
-    QTest::newRow("no, stop icon") << "Text" << 20 << false << 7 << true << "";
+    QTest::newRow("plain OK") << "Text" << 0 << 1 << false << "Titel";
+    QTest::newRow("stop icon") << "Text" << 16 << 1 << true << "";
+    QTest::newRow("yes") << "Text" << 4 << 6 << false << "Frage";
+    QTest::newRow("no, stop icon") << "Text" << 20 << 7 << true << "";
     // A peer's name is shown as it came, brackets and all.
-    QTest::newRow("markup as text") << "<b>Bob</b> & Co" << 0 << false << 1 << false << "";
+    QTest::newRow("markup as text") << "<b>Bob</b> & Co" << 0 << 1 << false << "";
 }
 
 void tst_Platform::messageBox()
 {
     QFETCH(QString, text);
     QFETCH(int, style);
-    QFETCH(bool, escape);
     QFETCH(int, result);
     QFETCH(bool, stopIcon);
     QFETCH(QString, caption);
@@ -106,6 +127,8 @@ void tst_Platform::messageBox()
     BoxSeen seen{};
     Qt::TextFormat format = Qt::AutoText;
     int buttonCount = 0;
+    bool closeBox = false;
+    bool waited = false;
     ModalAnswerer answerer([&](QWidget *modal) {
         auto box = qobject_cast<QMessageBox *>(modal);
         // Anything else is closed unanswered, so that the checks below fail instead of hanging.
@@ -115,12 +138,16 @@ void tst_Platform::messageBox()
         format = box->textFormat();
         QCOMPARE(box->windowModality(), Qt::ApplicationModal);
         buttonCount = int(box->buttons().size());
-        if (escape)
-            return QTest::keyClick(box, Qt::Key_Escape);
-        box->button(result == 6   ? QMessageBox::Yes
-                    : result == 7 ? QMessageBox::No
-                                  : QMessageBox::Ok)
-            ->click();
+        // Escape answers OK; a Yes/No box has no close box and waits for a button.
+        closeBox = box->windowFlags() & Qt::WindowCloseButtonHint;
+        QTest::keyClick(box, Qt::Key_Escape);
+        box->close();
+        waited = box->isVisible();
+        if (waited)
+            box->button(result == 6   ? QMessageBox::Yes
+                        : result == 7 ? QMessageBox::No
+                                      : QMessageBox::Ok)
+                ->click();
     });
     QCOMPARE(MessageBox(text, caption.isEmpty() ? QString() : caption, style), result);
     QCOMPARE(seen.caption, caption.isEmpty() ? QString("Anwendung") : caption);
@@ -128,6 +155,8 @@ void tst_Platform::messageBox()
     QCOMPARE(format, Qt::PlainText);
     QCOMPARE(seen.icon, stopIcon ? QMessageBox::Critical : QMessageBox::NoIcon);
     QCOMPARE(buttonCount, result == 1 ? 1 : 2); // OK alone, or Yes and No
+    QCOMPARE(closeBox, result == 1);
+    QCOMPARE(waited, result != 1);
 }
 
 void tst_Platform::failureInHandler()

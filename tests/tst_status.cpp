@@ -4,6 +4,7 @@
 #include "app/Unit1.h"
 #include "platform/StatusBar.h"
 
+#include <QAccessible>
 #include <QAction>
 
 #include <memory>
@@ -91,8 +92,16 @@ void tst_Status::updateStatus()
     form.OpponentScore = 1;
     form.UpdateStatus();
 
-    QCOMPARE(form.StatusBar1()->panelText(0), panel0);
-    QCOMPARE(form.StatusBar1()->panelText(1), panel1);
+    // Read as assistive technology reads it: a status bar with its panels as labels.
+    QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(form.StatusBar1());
+    QCOMPARE(bar->role(), QAccessible::StatusBar);
+    QCOMPARE(bar->childCount(), 2);
+    QStringList panels;
+    for (int i = 0; i < bar->childCount(); ++i) {
+        QCOMPARE(bar->child(i)->role(), QAccessible::StaticText);
+        panels << bar->child(i)->text(QAccessible::Name);
+    }
+    QCOMPARE(panels, QStringList({panel0, panel1}));
     QString enabled;
     for (QAction *item :
          {form.Connect1(), form.Disconnect1(), form.Listen1(), form.StopListening1()})
