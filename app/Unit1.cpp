@@ -2,6 +2,7 @@
 
 #include "Unit4.h"
 #include "dialogs/Unit6.h"
+#include "game/BoardAccessible.h"
 #include "ui_Unit1.h"
 
 #include "platform/AlignLayout.h"
@@ -9,6 +10,7 @@
 #include "platform/MessageBox.h"
 #include "platform/StatusBar.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -42,6 +44,14 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(new Ui::TForm1)
     ui->PaintBox1->OnPaint = [this] {
         PaintBox1Paint();
     };
+    ui->PaintBox1->OnOverlay = [this](QPainter &painter) {
+        PaintBox1Overlay(painter);
+    };
+    ui->PaintBox1->installEventFilter(this);
+    // Once for the program: assistive technology reads each main window's board as a table.
+    static const bool boardReadable =
+        (QAccessible::installFactory(&BoardAccessible::factory), true);
+    Q_UNUSED(boardReadable)
     ui->PaintBox1->OnMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
                                         int y) {
         TApplication::Protect([&] { PaintBox1MouseDown(button, shift, x, y); });
@@ -149,6 +159,8 @@ void TForm1::FormCreate()
     ui->StopListening1->setText(QStringLiteral("&Hören stoppen"));
     ui->Help1->setTitle(QStringLiteral("&Hilfe"));
     ui->about1->setText(QStringLiteral("&Über..."));
+    ui->Memo2->setAccessibleName(QStringLiteral("Chatverlauf"));
+    ui->Memo1->setAccessibleName(QStringLiteral("Chatnachricht"));
 
     ConnState = cnDisconnected;
     GameState = gsNoGame;
@@ -199,6 +211,21 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->Panel1 && event->type() == QEvent::Resize)
         Panel1Resize();
+    if (watched == ui->PaintBox1) {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            ui->PaintBox1->update();
+            if (event->type() == QEvent::FocusIn)
+                AnnounceChosenCell();
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            bool handled = false;
+            TApplication::Protect(
+                [&] { handled = PaintBox1KeyDown(key->key(), key->modifiers()); });
+            if (handled)
+                return true;
+        }
+    }
     if (watched == ui->Memo1 && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         TApplication::Protect([&] { Memo1KeyDown(ui->Memo1, key->key(), key->modifiers()); });

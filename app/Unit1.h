@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -21,6 +22,7 @@ class TForm1;
 
 class QAction;
 class QFrame;
+class QPainter;
 class QPlainTextEdit;
 class StatusBar;
 class TPaintBox;
@@ -81,6 +83,19 @@ public:
     void DrawWinLine(int column1, int row1, int column2, int row2);
     bool CheckWin(int32_t player);
     void ClearBoard();
+
+    // Playing with the keyboard and reading the board without sight.
+    bool PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift);
+    void PaintBox1Overlay(QPainter &painter);
+    void ChooseColumn(int column);
+    QString BoardCellName(int column, int row) const;
+    QString BoardName() const;
+    bool InWinningLine(int column, int row) const;
+    void MarkWinningLine(int column1, int row1, int column2, int row2);
+    // Tells assistive technology what happened, naming the cell that changed (if any).
+    void Announce(const QString &News, int column = 0, int row = 0);
+    void AnnounceMove(int column, int row, std::int32_t player);
+    void AnnounceChosenCell();
 
     // Match flow.
     virtual void PlayMove(int column, int row);
@@ -171,6 +186,11 @@ public:
     // The failed-accept box is open.
     bool AcceptFailureShown = false;
     bool SocketsStarted = false;
+    // The keyboard's column, kept across moves and games; the cells of the lines found by the
+    // last win test, column by column; what the board last announced.
+    int ChosenColumn = 4;
+    std::bitset<TBoard::Columns * TBoard::Rows> WinningCells;
+    QString BoardNews;
 
 protected:
     bool event(QEvent *event) override;

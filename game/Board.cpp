@@ -54,17 +54,23 @@ bool TBoard::dropAt(int column, int row, std::int32_t player)
     return true;
 }
 
-int TBoard::dropInto(int column, std::int32_t player)
+int TBoard::freeRow(int column) const
 {
-    if (!isPiece(player) || !contains(column, 1))
+    if (!contains(column, 1))
         return 0;
     for (int row = 1; row <= Rows; ++row) {
-        if (cell(column, row) == cellEmpty) {
-            m_cells[indexOf(column, row)] = player;
+        if (cell(column, row) == cellEmpty)
             return row;
-        }
     }
     return 0;
+}
+
+int TBoard::dropInto(int column, std::int32_t player)
+{
+    const int row = isPiece(player) ? freeRow(column) : 0;
+    if (row > 0)
+        m_cells[indexOf(column, row)] = player;
+    return row;
 }
 
 bool TBoard::scanWins(std::int32_t player, const LineFound &onLine) const

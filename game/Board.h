@@ -33,6 +33,8 @@ public:
     bool acceptsDropAt(int column, int row) const;
     // Stores player's piece when acceptsDropAt holds; returns whether it did.
     bool dropAt(int column, int row, std::int32_t player);
+    // The lowest empty cell of the column, or 0 when it is full or does not exist.
+    int freeRow(int column) const;
     // Remote drop rule: the lowest empty cell of the column takes the piece. Returns its row,
     // or 0 when the column is full or does not exist.
     int dropInto(int column, std::int32_t player);

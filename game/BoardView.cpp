@@ -49,8 +49,11 @@ void TForm1::PaintBox1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int X, i
     // Any button plays; the rectangles never overlap, so there is one cell at most.
     const TPaintBox *surface = PaintBox1();
     const BoardGeometry geometry(surface->width(), surface->height());
-    if (const std::optional<CellPosition> cell = geometry.hitTest(X, Y))
+    if (const std::optional<CellPosition> cell = geometry.hitTest(X, Y)) {
+        // The keyboard goes on from the column last played with the mouse.
+        ChooseColumn(cell->column);
         PlayMove(cell->column, cell->row);
+    }
 }
 
 void TForm1::RepaintBoard()
@@ -82,6 +85,7 @@ void TForm1::DrawWinLine(int column1, int row1, int column2, int row2)
 bool TForm1::CheckWin(int32_t player)
 {
     return Board.scanWins(player, [this](int column1, int row1, int column2, int row2) {
+        MarkWinningLine(column1, row1, column2, row2);
         DrawWinLine(column1, row1, column2, row2);
     });
 }
@@ -89,5 +93,6 @@ bool TForm1::CheckWin(int32_t player)
 void TForm1::ClearBoard()
 {
     Board.clear();
+    WinningCells.reset();
     RepaintBoard();
 }

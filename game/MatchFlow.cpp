@@ -22,10 +22,12 @@ void TForm1::PlayMove(int column, int row)
     SendPacket(Sock, Packet);
     GameState = gsTheirTurn;
     UpdateStatus();
+    AnnounceMove(column, row, cellMine);
     if (CheckWin(cellMine)) {
         ++PlayerScore;
         GameState = gsGameOver;
         UpdateStatus();
+        Announce(QStringLiteral("Du hast gewonnen"));
         MessageBox(QStringLiteral("Du hast gewonnen"));
     }
 }
@@ -38,6 +40,7 @@ void TForm1::StartNewGame()
     ClearBoard();
     GameState = gsMyTurn;
     UpdateStatus();
+    Announce(QStringLiteral("Neues Spiel, du beginnst"));
 }
 
 void TForm1::New1Click()
@@ -77,6 +80,7 @@ void TForm1::HandlePacket(const TDataPacket &Packet)
             ClearBoard();
             GameState = gsTheirTurn;
             UpdateStatus();
+            Announce(QStringLiteral("Neues Spiel, %1 beginnt").arg(OpponentName));
         }
         break;
     case pkChat:
@@ -96,15 +100,18 @@ void TForm1::OpponentMove(const TDataPacket &Packet)
     if (!FromCurrentConnection(Packet) || !TBoard::contains(Packet.Column, 1) ||
         GameState == gsGameOver)
         return;
-    Board.dropInto(Packet.Column, cellTheirs);
+    const int Row = Board.dropInto(Packet.Column, cellTheirs);
     RepaintBoard();
     GameState = gsMyTurn;
     UpdateStatus();
+    if (Row > 0)
+        AnnounceMove(Packet.Column, Row, cellTheirs);
     if (!CheckWin(cellTheirs))
         return;
     ++OpponentScore;
     GameState = gsGameOver;
     UpdateStatus();
+    Announce(QStringLiteral("Du hast verloren"));
 
     const SOCKET Connection = Sock;
     auto dialog = std::make_unique<TForm5>(this);

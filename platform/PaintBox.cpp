@@ -60,6 +60,8 @@ void TPaintBox::paintEvent(QPaintEvent *event)
     const qreal ratio = m_canvas.devicePixelRatio();
     painter.drawImage(QRectF(area), m_canvas,
                       QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+    if (OnOverlay)
+        OnOverlay(painter);
 }
 
 void TPaintBox::resizeEvent(QResizeEvent *event)

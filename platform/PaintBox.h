@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QWidget>
 
+class QPainter;
+
 #include <functional>
 
 // A paint surface. Its picture lives in a canvas image the size of the widget: OnPaint paints
@@ -16,6 +18,7 @@ class TPaintBox : public QWidget
 public:
     using PaintHandler = std::function<void()>;
     using MouseHandler = std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)>;
+    using OverlayHandler = std::function<void(QPainter &)>;
 
     explicit TPaintBox(QWidget *parent = nullptr);
 
@@ -23,6 +26,9 @@ public:
     PaintHandler OnPaint;
     // Every button press, with the point relative to the surface's top-left corner.
     MouseHandler OnMouseDown;
+    // Paints over the canvas whenever the surface is shown, never into it: what it draws
+    // (a focus frame) comes and goes with update() and leaves the canvas as it was.
+    OverlayHandler OnOverlay;
 
     // Null while the surface is empty or too large to hold. It has the screen's device pixel
     // ratio: at 100 % one pixel a pixel of the surface.

@@ -9,16 +9,6 @@
 #include <QAbstractButton>
 #include <QAction>
 
-class tst_Entry : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void socketsLibraryFails();
-    void leaving_data();
-    void leaving();
-};
-
 // Runs the entry, noting every window that shows modally (the name dialog must come after the
 // main window is made and before it shows); boxes are answered with OK. With answer set, the
 // name dialog is closed and the main window, once up, is left through its menu.
@@ -50,38 +40,44 @@ static QStringList runEntry(bool answer, bool failCleanup = false)
     return seen;
 }
 
-void tst_Entry::socketsLibraryFails()
+class tst_Entry : public QObject
 {
-    const QString defaultTitle = TApplication::defaultTitle(QCoreApplication::arguments()[0]);
-    TApplication::instance()->setTitle(defaultTitle);
-    winsock::WSAFailNext("WSAStartup", winsock::WSASYSNOTREADY);
-    // The name dialog is never answered: the quit request must end it by itself.
-    const QStringList seen = runEntry(false);
-    // Only the one failure: a library that never started is not cleaned up.
-    QCOMPARE(seen.first(), defaultTitle + ": Unable to perform WSAStartup");
-    QVERIFY(!seen.contains("Dropstone: Unable to perform WSACleanup"));
-    QVERIFY(seen.size() <= 2);
-    QCOMPARE(Form1, nullptr);
-}
+    Q_OBJECT
 
-void tst_Entry::leaving_data()
-{
-    QTest::addColumn<bool>("cleanupFails");
-    QTest::addColumn<QStringList>("expected");
+private slots:
+    void socketsLibraryFails()
+    {
+        const QString defaultTitle = TApplication::defaultTitle(QCoreApplication::arguments()[0]);
+        TApplication::instance()->setTitle(defaultTitle);
+        winsock::WSAFailNext("WSAStartup", winsock::WSASYSNOTREADY);
+        // The name dialog is never answered: the quit request must end it by itself.
+        const QStringList seen = runEntry(false);
+        // Only the one failure: a library that never started is not cleaned up.
+        QCOMPARE(seen.first(), defaultTitle + ": Unable to perform WSAStartup");
+        QVERIFY(!seen.contains("Dropstone: Unable to perform WSACleanup"));
+        QVERIFY(seen.size() <= 2);
+        QCOMPARE(Form1, nullptr);
+    }
 
-    QTest::newRow("ordinary") << false << QStringList{"Name"};
-    QTest::newRow("cleanup fails")
-        << true << QStringList{"Name", "Dropstone: Unable to perform WSACleanup"};
-}
+    void leaving_data()
+    {
+        QTest::addColumn<bool>("cleanupFails");
+        QTest::addColumn<QStringList>("expected");
 
-void tst_Entry::leaving()
-{
-    QFETCH(bool, cleanupFails);
-    QFETCH(QStringList, expected);
+        QTest::newRow("ordinary") << false << QStringList{"Name"};
+        QTest::newRow("cleanup fails")
+            << true << QStringList{"Name", "Dropstone: Unable to perform WSACleanup"};
+    }
 
-    QCOMPARE(runEntry(true, cleanupFails), expected);
-    QCOMPARE(Form1, nullptr);
-}
+    void leaving()
+    {
+        QFETCH(bool, cleanupFails);
+        QFETCH(QStringList, expected);
+
+        QCOMPARE(runEntry(true, cleanupFails), expected);
+        QCOMPARE(Form1, nullptr);
+    }
+};
 
 DROPSTONE_TEST_MAIN(tst_Entry)
 #include "tst_entry.moc"

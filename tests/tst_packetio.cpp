@@ -213,14 +213,6 @@ private slots:
         }));
         QCOMPARE(received, accepted);
     }
-
-    void reportSocketError()
-    {
-        QCOMPARE(closesocket(0), SOCKET_ERROR);
-        m_form.ReportSocketError("Disconnect (closesocket)");
-        QCOMPARE(m_boxes, QStringList{"Winsock Error|Error 10038 in function Disconnect "
-                                      "(closesocket)\r\nSocket operation on non-socket|0"});
-    }
 };
 
 DROPSTONE_TEST_MAIN(tst_PacketIO)

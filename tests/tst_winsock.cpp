@@ -245,19 +245,11 @@ private slots:
         QCOMPARE(m_serverLog.count(m_server, FD_READ), 1); // a closed socket reports nothing
 
         // The port can be listened on again while the closed connection keeps it in TIME_WAIT,
-        // but not while another socket listens on it.
-        const u_short port = portOf(m_listener);
-        const sockaddr_in address = {AF_INET, htons(port), {INADDR_ANY}, {}};
-        const SOCKET refused = socket(AF_INET, SOCK_STREAM, 6);
-        QCOMPARE(errorOf(bind(refused, &address, sizeof address)), WSAEADDRINUSE);
-        QCOMPARE(closesocket(m_listener), 0);
-        // Nobody listens now: the error code comes in the high 16 bits of FD_CONNECT.
-        QCOMPARE(WSAAsyncSelect(refused, &m_clientLog, WM_USER, ConnectMask), 0);
-        const sockaddr_in target = loopback(port);
-        QCOMPARE(errorOf(winsock::connect(refused, &target, sizeof target)), WSAEWOULDBLOCK);
-        m_clientLog.expect(refused, FD_CONNECT, 1);
-        QCOMPARE(m_clientLog.seen.last(), Seen(refused, FD_CONNECT, WSAECONNREFUSED, WM_USER));
+        // but not while another socket listens on it, as a second copy of the program might.
+        const sockaddr_in address = {AF_INET, htons(portOf(m_listener)), {INADDR_ANY}, {}};
         const SOCKET listener = socket(AF_INET, SOCK_STREAM, 6);
+        QCOMPARE(errorOf(bind(listener, &address, sizeof address)), WSAEADDRINUSE);
+        QCOMPARE(closesocket(m_listener), 0);
         QCOMPARE(bind(listener, &address, sizeof address), 0);
         QCOMPARE(listen(listener, 5), 0);
     }
@@ -289,7 +281,6 @@ private slots:
         QCOMPARE(inet_addr("0x7f.010.0.1"), htonl(0x7f080001));
         for (const char *text : {"1.2.3.256", "localhost", "255.255.255.255", ""})
             QCOMPARE(inet_addr(text), INADDR_NONE);
-        QCOMPARE(inet_addr(nullptr), INADDR_NONE);
 
         const hostent *host = gethostbyname("localhost");
         QVERIFY(host && host->h_addr_list[0] && host->h_addr_list[0][0] == 127);

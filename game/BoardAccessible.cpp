@@ -1,0 +1,116 @@
+#include "BoardAccessible.h"
+
+#include "BoardCellAccessible.h"
+#include "BoardGeometry.h"
+#include "app/Unit1.h"
+#include "platform/PaintBox.h"
+
+BoardAccessible::BoardAccessible(QWidget *surface, TForm1 *form)
+    : QAccessibleWidget(surface, QAccessible::Table), m_form(form)
+{
+    for (int row = 0; row < RowCount; ++row) {
+        for (int column = 0; column < ColumnCount; ++column) {
+            auto cell = new BoardCellAccessible(this, row, column);
+            QAccessible::registerAccessibleInterface(cell);
+            m_cells[row * ColumnCount + column] = cell;
+        }
+    }
+}
+
+BoardAccessible::~BoardAccessible()
+{
+    for (BoardCellAccessible *cell : m_cells)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(cell));
+}
+
+QAccessibleInterface *BoardAccessible::factory(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("TPaintBox") || !object || !object->isWidgetType())
+        return nullptr;
+    auto surface = static_cast<QWidget *>(object);
+    auto form = qobject_cast<TForm1 *>(surface->window());
+    if (!form || form->PaintBox1() != surface)
+        return nullptr;
+    return new BoardAccessible(surface, form);
+}
+
+BoardCellAccessible *BoardAccessible::cell(int row, int column) const
+{
+    if (row < 0 || row >= RowCount || column < 0 || column >= ColumnCount)
+        return nullptr;
+    return m_cells[row * ColumnCount + column];
+}
+
+BoardCellAccessible *BoardAccessible::chosenCell() const
+{
+    const int column = m_form->ChosenColumn;
+    const int row = m_form->Board.freeRow(column);
+    return cell(row ? RowCount - row : 0, column - 1);
+}
+
+void *BoardAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::TableInterface)
+        return static_cast<QAccessibleTableInterface *>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+QString BoardAccessible::text(QAccessible::Text type) const
+{
+    switch (type) {
+    case QAccessible::Name:
+        return m_form->BoardName();
+    case QAccessible::Description:
+        return m_form->BoardNews;
+    default:
+        return QAccessibleWidget::text(type);
+    }
+}
+
+int BoardAccessible::childCount() const
+{
+    return RowCount * ColumnCount;
+}
+
+QAccessibleInterface *BoardAccessible::child(int index) const
+{
+    return index >= 0 && index < childCount() ? m_cells[index] : nullptr;
+}
+
+int BoardAccessible::indexOfChild(const QAccessibleInterface *child) const
+{
+    for (int i = 0; i < childCount(); ++i) {
+        if (m_cells[i] == child)
+            return i;
+    }
+    return -1;
+}
+
+QAccessibleInterface *BoardAccessible::childAt(int x, int y) const
+{
+    const QWidget *surface = widget();
+    const QPoint point = surface->mapFromGlobal(QPoint(x, y));
+    const std::optional<CellPosition> hit =
+        BoardGeometry(surface->width(), surface->height()).hitTest(point.x(), point.y());
+    return hit ? cell(RowCount - hit->row, hit->column - 1) : nullptr;
+}
+
+QAccessibleInterface *BoardAccessible::focusChild() const
+{
+    return widget()->hasFocus() ? chosenCell() : nullptr;
+}
+
+QAccessibleInterface *BoardAccessible::cellAt(int row, int column) const
+{
+    return cell(row, column);
+}
+
+QString BoardAccessible::columnDescription(int column) const
+{
+    return QStringLiteral("Spalte %1").arg(column + 1);
+}
+
+QString BoardAccessible::rowDescription(int row) const
+{
+    return QStringLiteral("Zeile %1").arg(RowCount - row);
+}
