@@ -121,8 +121,8 @@ public:
     void ReceivePackets(winsock::SOCKET Socket);
     // Hands on the whole packets buffered for Socket, each taken out first.
     void HandOnPackets(winsock::SOCKET Socket);
-    // After a packet's handling failed: the rest follows from the event loop, not from the
-    // peer's next bytes.
+    // After a packet's handling failed or took its share of time: the rest follows from the
+    // event loop, not from the peer's next bytes.
     void ContinueHandingOn(winsock::SOCKET Socket);
     bool TagDiffers(std::string_view Tag) const;
     // Virtual so that tests can watch what arrives.
@@ -180,8 +180,10 @@ public:
     winsock::SOCKET IncomingSocket = 0;
     SendQueue Outgoing;
     winsock::SOCKET OutgoingSocket = 0;
-    // Hand-ons under way; while there are any, a close keeps the packets already received.
+    // Hand-ons under way or queued; while there are any, a close keeps the packets already
+    // received.
     int HandOnDepth = 0;
+    bool HandOnPending = false;
     bool IncomingClosed = false;
     // The failed-accept box is open.
     bool AcceptFailureShown = false;

@@ -5,6 +5,8 @@
 #include "net/ValueWriter.h"
 #include "platform/Application.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <vector>
 
@@ -16,6 +18,9 @@ namespace {
 // more waiting bytes bring another notification, as the next recv re-arms it.
 constexpr int PeekStep = 255;
 constexpr int ReadLimit = 64 * 1024;
+// How long one hand-on may hold the event loop before it lets the window breathe; a read
+// event and the queued rest may both come in one pass of the loop.
+constexpr int HandOnSliceMs = 8;
 
 int sendBytes(SOCKET Socket, std::span<const std::uint8_t> Bytes)
 {
@@ -118,11 +123,18 @@ void TForm1::HandOnPackets(SOCKET Socket)
     // opened by HandlePacket is open, goes on with the next one. The buffer may have been
     // cleared or rebound meanwhile.
     TDataPacket Packet;
+    QElapsedTimer Busy;
+    Busy.start();
     ++HandOnDepth;
     try {
         while (IncomingSocket == Socket && Incoming.take(Packet)) {
             Packet.Origin = Socket;
             HandlePacket(Packet);
+            // A flood must not hold up the window: the rest follows once the loop has run.
+            if (Busy.elapsed() >= HandOnSliceMs) {
+                ContinueHandingOn(Socket);
+                break;
+            }
         }
     } catch (const EReadError &) {
         // Ends the handing on silently; what waits behind comes right after.
@@ -134,14 +146,25 @@ void TForm1::HandOnPackets(SOCKET Socket)
         ContinueHandingOn(Socket);
         throw;
     }
-    if (--HandOnDepth == 0 && IncomingClosed)
+    if (--HandOnDepth == 0 && IncomingClosed && !HandOnPending)
         ClearConnectionBuffers();
 }
 
 void TForm1::ContinueHandingOn(SOCKET Socket)
 {
+    if (HandOnPending)
+        return;
+    HandOnPending = true;
     QMetaObject::invokeMethod(
-        this, [this, Socket] { TApplication::Protect([&] { HandOnPackets(Socket); }); },
+        this,
+        [this, Socket] {
+            HandOnPending = false;
+            if (IncomingSocket != Socket)
+                return;
+            // Reading again re-arms FD_READ, which a full buffer may have held back.
+            TApplication::Protect(
+                [&] { IncomingClosed ? HandOnPackets(Socket) : ReceivePackets(Socket); });
+        },
         Qt::QueuedConnection);
 }
 
@@ -151,7 +174,7 @@ void TForm1::ClearConnectionBuffers()
     OutgoingSocket = 0;
     // Packets that arrived before the close still reach the history once the dialog that
     // holds up their hand-on returns; the hand-on drops the buffer when it is through.
-    IncomingClosed = HandOnDepth > 0;
+    IncomingClosed = HandOnDepth > 0 || HandOnPending;
     if (!IncomingClosed) {
         Incoming.clear();
         IncomingSocket = 0;

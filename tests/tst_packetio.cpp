@@ -8,7 +8,9 @@
 
 #include <QDeadlineTimer>
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 using namespace winsock;
 
@@ -135,6 +137,27 @@ private slots:
         packets << packet(pkChat, ReceiveBuffer::Capacity - 28) << packet(pkMove);
         sendFromPeer(encoded(packets.mid(30)));
         expectHandled(packets);
+    }
+
+    void floodLetsTheWindowBreathe()
+    {
+        // Packets that take their time, many in one read: the event loop runs in between,
+        // and none is lost or reordered.
+        QList<TDataPacket> packets;
+        for (int i = 0; i < 3000; ++i)
+            packets << packet(pkMove, 0, i);
+        int handledSinceTick = 0;
+        int mostWithoutTick = 0;
+        m_form.onPacket = [&](const TDataPacket &) {
+            mostWithoutTick = std::max(mostWithoutTick, ++handledSinceTick);
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        };
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] { handledSinceTick = 0; });
+        tick.start(0);
+        sendFromPeer(encoded(packets));
+        expectHandled(packets);
+        QCOMPARE_LT(mostWithoutTick, 1000);
     }
 
     void nestedReceiveGoesOn()
