@@ -64,6 +64,8 @@ public:
 
     // Status bar and menu states.
     void UpdateStatus();
+    // Whose turn it is, as the status bar says it.
+    QString TurnText() const;
     void SetMenuStates(bool connect, bool disconnect, bool listen, bool stopListening);
 
     // Menu commands.

@@ -15,25 +15,8 @@ void TForm1::UpdateStatus()
         break;
     case cnConnected: {
         SetMenuStates(false, true, false, false);
-        QString turn;
-        switch (GameState) {
-        case gsNoGame:
-            turn = QStringLiteral("Kein Spiel");
-            break;
-        case gsGameOver:
-            turn = QStringLiteral("Spiel beendet");
-            break;
-        case gsMyTurn:
-            turn = QStringLiteral("Dein Zug");
-            break;
-        case gsTheirTurn:
-            turn = QStringLiteral("%1' ist am Zug").arg(OpponentName);
-            break;
-        default:
-            break;
-        }
         bar->setPanelText(0, QStringLiteral("Status: Verbunden zu %1 Port %2 - %3")
-                                 .arg(AddressText, PortText, turn));
+                                 .arg(AddressText, PortText, TurnText()));
         // One pass, so that a name holding "%2" is shown as it is.
         bar->setPanelText(1, QStringLiteral("%1 %2 - %3 %4")
                                  .arg(PlayerName, QString::number(PlayerScore), OpponentName,
@@ -56,6 +39,22 @@ void TForm1::UpdateStatus()
     // A score lives exactly as long as one connection.
     OpponentScore = 0;
     PlayerScore = 0;
+}
+
+QString TForm1::TurnText() const
+{
+    switch (GameState) {
+    case gsNoGame:
+        return QStringLiteral("Kein Spiel");
+    case gsGameOver:
+        return QStringLiteral("Spiel beendet");
+    case gsMyTurn:
+        return QStringLiteral("Dein Zug");
+    case gsTheirTurn:
+        return QStringLiteral("%1' ist am Zug").arg(OpponentName);
+    default:
+        return QString();
+    }
 }
 
 void TForm1::SetMenuStates(bool connect, bool disconnect, bool listen, bool stopListening)

@@ -20,22 +20,10 @@ QString TForm1::BoardCellName(int column, int row) const
 
 QString TForm1::BoardName() const
 {
-    QString turn;
-    switch (GameState) {
-    case gsGameOver:
-        turn = QStringLiteral("Spiel beendet");
-        break;
-    case gsMyTurn:
-        turn = QStringLiteral("Dein Zug");
-        break;
-    case gsTheirTurn:
-        turn = QStringLiteral("%1 ist am Zug").arg(OpponentName);
-        break;
-    default:
-        turn = QStringLiteral("Kein Spiel");
-        break;
-    }
-    return QStringLiteral("Spielbrett, %1, Spalte %2 gewählt").arg(turn).arg(ChosenColumn);
+    const QString turn = TurnText();
+    return QStringLiteral("Spielbrett, %1, Spalte %2 gewählt")
+        .arg(turn.isEmpty() ? QStringLiteral("Kein Spiel") : turn)
+        .arg(ChosenColumn);
 }
 
 bool TForm1::InWinningLine(int column, int row) const
