@@ -5,6 +5,7 @@
 # and the colour of the moved pieces on each board.
 #
 # Usage: smoke_two_copies.sh PATH_TO_DROPSTONE   (needs DISPLAY, xdotool, xwd, python3)
+# Run through with_a11y_bus.sh, it also reads both boards as a screen reader does (pyatspi).
 set -uo pipefail
 
 PROGRAM=${1:?usage: $0 PATH_TO_DROPSTONE}
@@ -276,8 +277,13 @@ poll $STEP_TIMEOUT util has-packet "$WORK/b2a.bin" 4 "Bert" || fail "Bert's name
 poll $STEP_TIMEOUT util has-packet "$WORK/b2a.bin" 2 "" || fail "no new game from Bert"
 poll $STEP_TIMEOUT util has-packet "$WORK/a2b.bin" 4 "Anna" || fail "Anna's name did not cross"
 
+# Anna's board takes the focus from a click while it is not her turn; she then plays from the
+# keyboard alone.
+click_cell "$A_WIN" 1 1
 play "$B_WIN" 4 "$WORK/b2a.bin" || fail "Bert's move into column 4 did not cross"
-play "$A_WIN" 3 "$WORK/a2b.bin" || fail "Anna's move into column 3 did not cross"
+xdo windowfocus --sync "$A_WIN"
+xdo key 3 Return
+poll $STEP_TIMEOUT util has-move "$WORK/a2b.bin" 3 || fail "Anna's move by keyboard did not cross"
 
 chat "$B_WIN" "Grüße, Anna"
 poll $STEP_TIMEOUT util has-packet "$WORK/b2a.bin" 3 "Bert: Grüße, Anna" ||
@@ -300,5 +306,37 @@ check_cell Bert "$B_WIN" 4 "255 255 0"
 check_cell Bert "$B_WIN" 3 "255 0 0"
 check_cell Anna "$A_WIN" 3 "255 255 0"
 check_cell Anna "$A_WIN" 4 "255 0 0"
+# Both boards as a screen reader reads them, over the accessibility bus.
+if [ -n "${QT_LINUX_ACCESSIBILITY_ALWAYS_ON:-}" ]; then
+    timeout $STEP_TIMEOUT /usr/bin/python3 - <<'EOF' || status=1
+import pyatspi, sys
+
+def find(node, role, depth=0):
+    if node is None or depth > 25:
+        return None
+    if node.getRole() == role:
+        return node
+    for i in range(node.childCount):
+        found = find(node.getChildAtIndex(i), role, depth + 1)
+        if found:
+            return found
+    return None
+
+expected = {"Bert": ["Spalte 4, Zeile 1: dein Stein", "Spalte 3, Zeile 1: Stein des Gegners"],
+            "Anna": ["Spalte 4, Zeile 1: Stein des Gegners", "Spalte 3, Zeile 1: dein Stein"]}
+desktop = pyatspi.Registry.getDesktop(0)
+seen = {}
+for app in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
+    bar, board = find(app, pyatspi.ROLE_STATUS_BAR), find(app, pyatspi.ROLE_TABLE)
+    if not bar or not board:
+        continue
+    player = bar.getChildAtIndex(1).name.split(" ")[0]
+    table = board.queryTable()
+    seen[player] = [table.getAccessibleAt(5, 3).name, table.getAccessibleAt(5, 2).name]
+if seen != expected:
+    print("FAIL: the boards read %s; expected %s" % (seen, expected), file=sys.stderr)
+    sys.exit(1)
+EOF
+fi
 [ $status -eq 0 ] && echo "smoke_two_copies: both moves and both chat lines crossed"
 exit $status
