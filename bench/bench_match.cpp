@@ -5,8 +5,8 @@
 // process listens, the copy connects and moves first. steady_clock is the same clock in both
 // processes, so times taken in one can be compared with times taken in the other.
 
+#include "BenchSupport.h"
 #include "app/Unit1.h"
-#include "app/Unit4.h"
 #include "platform/Application.h"
 
 #include <QLineEdit>
@@ -28,7 +28,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace bench;
 
 constexpr int MoveCount = 1000;
 constexpr int ChatCount = 20000;
@@ -36,43 +36,10 @@ constexpr int WatchdogMs = 120000;
 // Lets the receiver go idle between the two measurements.
 constexpr int FloodDelayMs = 200;
 
-std::int64_t nowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
-        .count();
-}
-
-double ms(std::int64_t ns)
-{
-    return double(ns) / 1e6;
-}
-
 QString chatLine(int index)
 {
     return QStringLiteral("Bench: %1").arg(index);
 }
-
-// Takes the name question of start-up, which runs before any loop of ours.
-class NameAnswerer : public QObject
-{
-public:
-    explicit NameAnswerer(const QString &name)
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this, name] {
-            if (auto dialog = qobject_cast<TForm4 *>(QApplication::activeModalWidget())) {
-                dialog->Edit1()->setText(name);
-                dialog->accept();
-                // Its ticks would only disturb the measurements.
-                m_timer.stop();
-            }
-        });
-        m_timer.start();
-    }
-
-private:
-    QTimer m_timer;
-};
 
 struct Placement
 {
@@ -197,45 +164,6 @@ private:
 
     std::minstd_rand m_random;
     bool m_movesDone = false;
-};
-
-// Watches the event loop from a 1 ms timer: the longest time between two of its ticks.
-class StallWatch : public QObject
-{
-public:
-    std::int64_t longestNs = 0;
-
-    StallWatch()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
-    }
-
-    void start()
-    {
-        m_last = nowNs();
-        m_timer.start();
-    }
-
-    // Stops at the next tick, so that the gap the last event fell into counts as well.
-    void stopAfterNextTick(std::function<void()> then) { m_then = std::move(then); }
-
-private:
-    void tick()
-    {
-        const std::int64_t now = nowNs();
-        longestNs = std::max(longestNs, now - m_last);
-        m_last = now;
-        if (m_then) {
-            m_timer.stop();
-            std::exchange(m_then, nullptr)();
-        }
-    }
-
-    QTimer m_timer;
-    std::int64_t m_last = 0;
-    std::function<void()> m_then;
 };
 
 void failAfter(BenchForm &form, const char *side, bool &failed)

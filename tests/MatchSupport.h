@@ -101,6 +101,14 @@ inline QStringList history(TForm1 &form)
     return lines;
 }
 
+// No connection, no socket, no game, and the commands to start another one enabled.
+inline bool disconnectedAndReady(TForm1 &form)
+{
+    return form.ConnState == cnDisconnected && form.Sock == 0 && form.GameState == gsNoGame &&
+           form.Connect1()->isEnabled() && form.Listen1()->isEnabled() &&
+           form.StatusBar1()->panelText(0) == "Status: Nicht verbunden";
+}
+
 inline QAction *action(TForm1 &form, const char *name)
 {
     return form.findChild<QAction *>(name);
