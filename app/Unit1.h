@@ -11,7 +11,6 @@
 #include <QMainWindow>
 #include <QString>
 
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -20,6 +19,7 @@ namespace Ui {
 class TForm1;
 }
 
+class BoardAccessible;
 class QAction;
 class QFrame;
 class QPainter;
@@ -92,12 +92,12 @@ public:
     void ChooseColumn(int column);
     QString BoardCellName(int column, int row) const;
     QString BoardName() const;
-    bool InWinningLine(int column, int row) const;
-    void MarkWinningLine(int column1, int row1, int column2, int row2);
     // Tells assistive technology what happened, naming the cell that changed (if any).
     void Announce(const QString &News, int column = 0, int row = 0);
     void AnnounceMove(int column, int row, std::int32_t player);
     void AnnounceChosenCell();
+    // The board's accessible table while assistive technology listens, else null.
+    BoardAccessible *ListeningBoard();
 
     // Match flow.
     virtual void PlayMove(int column, int row);
@@ -190,10 +190,8 @@ public:
     // The failed-accept box is open.
     bool AcceptFailureShown = false;
     bool SocketsStarted = false;
-    // The keyboard's column, kept across moves and games; the cells of the lines found by the
-    // last win test, column by column; what the board last announced.
+    // The keyboard's column, kept across moves and games; what the board last announced.
     int ChosenColumn = 4;
-    std::bitset<TBoard::Columns * TBoard::Rows> WinningCells;
     QString BoardNews;
 
 protected:

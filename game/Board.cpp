@@ -98,3 +98,15 @@ bool TBoard::scanWins(std::int32_t player, const LineFound &onLine) const
     }
     return found;
 }
+
+bool TBoard::inLine(int column, int row) const
+{
+    bool inside = false;
+    scanWins(cell(column, row), [&](int column1, int row1, int column2, int row2) {
+        const int dc = (column2 > column1) - (column2 < column1);
+        const int dr = (row2 > row1) - (row2 < row1);
+        for (int step = 0; step < lineLength; ++step)
+            inside = inside || (column1 + step * dc == column && row1 + step * dr == row);
+    });
+    return inside;
+}

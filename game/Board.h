@@ -44,6 +44,8 @@ public:
     // once for each matching window, overlapping ones included, and returns whether any
     // matched.
     bool scanWins(std::int32_t player, const LineFound &onLine) const;
+    // Whether the cell's piece is part of a line of four.
+    bool inLine(int column, int row) const;
 
 private:
     static bool isPiece(std::int32_t value) { return value == cellMine || value == cellTheirs; }

@@ -41,11 +41,16 @@ BoardCellAccessible *BoardAccessible::cell(int row, int column) const
     return m_cells[row * ColumnCount + column];
 }
 
+BoardCellAccessible *BoardAccessible::boardCell(int column, int row) const
+{
+    return cell(RowCount - row, column - 1);
+}
+
 BoardCellAccessible *BoardAccessible::chosenCell() const
 {
     const int column = m_form->ChosenColumn;
     const int row = m_form->Board.freeRow(column);
-    return cell(row ? RowCount - row : 0, column - 1);
+    return boardCell(column, row ? row : RowCount);
 }
 
 void *BoardAccessible::interface_cast(QAccessible::InterfaceType type)
@@ -92,7 +97,7 @@ QAccessibleInterface *BoardAccessible::childAt(int x, int y) const
     const QPoint point = surface->mapFromGlobal(QPoint(x, y));
     const std::optional<CellPosition> hit =
         BoardGeometry(surface->width(), surface->height()).hitTest(point.x(), point.y());
-    return hit ? cell(RowCount - hit->row, hit->column - 1) : nullptr;
+    return hit ? boardCell(hit->column, hit->row) : nullptr;
 }
 
 QAccessibleInterface *BoardAccessible::focusChild() const

@@ -26,6 +26,8 @@ public:
     QWidget *surface() const { return widget(); }
     // The cell of a table position, or null outside the table.
     BoardCellAccessible *cell(int row, int column) const;
+    // The cell of a board position (column 1 on the left, row 1 at the bottom), or null.
+    BoardCellAccessible *boardCell(int column, int row) const;
     // The cell a piece would fall into in the chosen column (its top cell when full).
     BoardCellAccessible *chosenCell() const;
 

@@ -13,7 +13,7 @@ QString TForm1::BoardCellName(int column, int row) const
         content = QStringLiteral("dein Stein");
     else if (Board.cell(column, row) == cellTheirs)
         content = QStringLiteral("Stein des Gegners");
-    if (InWinningLine(column, row))
+    if (Board.inLine(column, row))
         content += QStringLiteral(", in der Viererreihe");
     return QStringLiteral("Spalte %1, Zeile %2: %3").arg(column).arg(row).arg(content);
 }
@@ -26,33 +26,20 @@ QString TForm1::BoardName() const
         .arg(ChosenColumn);
 }
 
-bool TForm1::InWinningLine(int column, int row) const
+BoardAccessible *TForm1::ListeningBoard()
 {
-    return TBoard::contains(column, row) &&
-           WinningCells[std::size_t((column - 1) * TBoard::Rows + row - 1)];
-}
-
-void TForm1::MarkWinningLine(int column1, int row1, int column2, int row2)
-{
-    const int stepColumn = (column2 > column1) - (column2 < column1);
-    const int stepRow = (row2 > row1) - (row2 < row1);
-    for (int column = column1, row = row1;; column += stepColumn, row += stepRow) {
-        if (TBoard::contains(column, row))
-            WinningCells.set(std::size_t((column - 1) * TBoard::Rows + row - 1));
-        if (column == column2 && row == row2)
-            break;
-    }
+    if (!QAccessible::isActive())
+        return nullptr;
+    return dynamic_cast<BoardAccessible *>(QAccessible::queryAccessibleInterface(PaintBox1()));
 }
 
 void TForm1::Announce(const QString &News, int column, int row)
 {
     BoardNews = News;
-    if (!QAccessible::isActive())
-        return;
-    auto board = static_cast<BoardAccessible *>(QAccessible::queryAccessibleInterface(PaintBox1()));
+    BoardAccessible *board = ListeningBoard();
     if (!board)
         return;
-    if (BoardCellAccessible *cell = board->cell(TBoard::Rows - row, column - 1)) {
+    if (BoardCellAccessible *cell = board->boardCell(column, row)) {
         QAccessibleEvent changed(cell, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&changed);
     }
@@ -72,9 +59,7 @@ void TForm1::AnnounceMove(int column, int row, std::int32_t player)
 
 void TForm1::AnnounceChosenCell()
 {
-    if (!QAccessible::isActive() || !PaintBox1()->hasFocus())
-        return;
-    auto board = static_cast<BoardAccessible *>(QAccessible::queryAccessibleInterface(PaintBox1()));
+    BoardAccessible *board = PaintBox1()->hasFocus() ? ListeningBoard() : nullptr;
     if (!board)
         return;
     QAccessibleEvent focus(board->chosenCell(), QAccessible::Focus);

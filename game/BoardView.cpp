@@ -85,7 +85,6 @@ void TForm1::DrawWinLine(int column1, int row1, int column2, int row2)
 bool TForm1::CheckWin(int32_t player)
 {
     return Board.scanWins(player, [this](int column1, int row1, int column2, int row2) {
-        MarkWinningLine(column1, row1, column2, row2);
         DrawWinLine(column1, row1, column2, row2);
     });
 }
@@ -93,6 +92,5 @@ bool TForm1::CheckWin(int32_t player)
 void TForm1::ClearBoard()
 {
     Board.clear();
-    WinningCells.reset();
     RepaintBoard();
 }

@@ -243,7 +243,7 @@ SOCKET accept(SOCKET s, sockaddr_in *address, int *length)
     listener->acceptCalled();
     if (fd < 0)
         return fail(errorFromErrno(error));
-    sendAtOnce(fd);
+    // TCP_NODELAY comes with the listening socket.
     SocketTable &table = SocketTable::instance();
     const SOCKET handle = table.add(fd, SocketEntry::State::Connected);
     if (handle == INVALID_SOCKET) {
