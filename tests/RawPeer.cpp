@@ -8,79 +8,70 @@
 
 namespace {
 
-::sockaddr_in loopback(std::uint16_t port)
+int loopbackSocket(std::uint16_t port, bool listening)
 {
-    ::sockaddr_in address{};
-    address.sin_family = PF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
+    const int fd = ::socket(PF_INET, SOCK_STREAM, 0);
+    ::sockaddr_in address{PF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    const auto *where = reinterpret_cast<::sockaddr *>(&address);
+    const bool done = listening ? ::bind(fd, where, sizeof address) == 0 && ::listen(fd, 1) == 0
+                                : ::connect(fd, where, sizeof address) == 0;
+    ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    if (!done)
+        ::close(fd);
+    return done ? fd : -1;
 }
 
 } // namespace
 
 bool RawPeer::connectTo(std::uint16_t port)
 {
-    m_fd = ::socket(PF_INET, SOCK_STREAM, 0);
-    ::sockaddr_in address = loopback(port);
-    const bool connected =
-        ::connect(m_fd, reinterpret_cast<::sockaddr *>(&address), sizeof address) == 0;
-    ::fcntl(m_fd, F_SETFL, O_NONBLOCK);
-    return connected;
+    return (m_fd = loopbackSocket(port, false)) >= 0;
 }
 
 std::uint16_t RawPeer::listen()
 {
-    m_listener = ::socket(PF_INET, SOCK_STREAM, 0);
-    ::sockaddr_in address = loopback(0);
+    m_listener = loopbackSocket(0, true);
+    ::sockaddr_in address{};
     socklen_t length = sizeof address;
-    ::bind(m_listener, reinterpret_cast<::sockaddr *>(&address), length);
-    ::listen(m_listener, 1);
-    ::fcntl(m_listener, F_SETFL, O_NONBLOCK);
     ::getsockname(m_listener, reinterpret_cast<::sockaddr *>(&address), &length);
     return ntohs(address.sin_port);
 }
 
 bool RawPeer::acceptOne()
 {
-    const bool accepted = QTest::qWaitFor(
+    return QTest::qWaitFor(
         [&] { return (m_fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; },
         NetTimeout);
-    ::close(m_listener);
-    m_listener = -1;
-    return accepted;
 }
 
 void RawPeer::send(const QByteArray &bytes)
 {
-    for (qsizetype sent = 0; sent < bytes.size(); QCoreApplication::processEvents())
-        sent += qMax(ssize_t(0), ::send(m_fd, bytes.constData() + sent, size_t(bytes.size() - sent),
-                                        MSG_NOSIGNAL));
+    for (qsizetype sent = 0; sent < bytes.size(); QCoreApplication::processEvents()) {
+        const size_t left = size_t(bytes.size() - sent);
+        sent += qMax(ssize_t(0), ::send(m_fd, bytes.constData() + sent, left, MSG_NOSIGNAL));
+    }
 }
 
-qsizetype RawPeer::readSome()
+bool RawPeer::receive(qsizetype count)
 {
-    char buffer[4096];
-    const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (n == 0)
-        return -1;
-    if (n > 0)
-        received.append(buffer, n);
-    return received.size();
+    return QTest::qWaitFor(
+        [&] {
+            char buffer[4096];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            received.append(buffer, qMax(ssize_t(0), n));
+            return received.size() >= count;
+        },
+        NetTimeout);
 }
 
-void RawPeer::reset()
+void RawPeer::close(bool reset)
 {
     const ::linger abort = {1, 0};
-    ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    close();
-}
-
-void RawPeer::close()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    if (m_listener >= 0)
-        ::close(m_listener);
-    m_fd = m_listener = -1;
+    if (reset)
+        ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    for (int *fd : {&m_fd, &m_listener}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
 }

@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -25,7 +26,6 @@ class ModalAnswerer : public QObject
 public:
     explicit ModalAnswerer(std::function<void(QWidget *)> handler) : m_handler(std::move(handler))
     {
-        m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
             QWidget *modal = QApplication::activeModalWidget();
             if (modal && modal != m_last && modal->isVisible()) {
@@ -35,27 +35,15 @@ public:
                 m_last = nullptr;
             }
         });
-        m_timer.start();
+        m_timer.start(5);
     }
 
 private:
     std::function<void(QWidget *)> m_handler;
     QTimer m_timer;
-    QWidget *m_last = nullptr;
+    // Guarded: the next window may take a closed one's address before any pause.
+    QPointer<QWidget> m_last;
 };
-
-// What a message box showed.
-struct BoxSeen
-{
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon;
-};
-
-inline BoxSeen describeBox(QMessageBox *box)
-{
-    return {box->windowTitle(), box->text(), box->icon()};
-}
 
 // Types text into widget key by key; unlike QTest::keyClicks it takes any character.
 inline void typeText(QWidget *widget, const QString &text)
