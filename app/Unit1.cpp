@@ -160,6 +160,9 @@ void TForm1::FormCreate()
     ui->Help1->setTitle(QStringLiteral("&Hilfe"));
     ui->about1->setText(QStringLiteral("&Über..."));
     ui->Memo2->setAccessibleName(QStringLiteral("Chatverlauf"));
+    // Lines are only ever added and dropped by the program: an undo record of each would
+    // grow without end.
+    ui->Memo2->setUndoRedoEnabled(false);
     ui->Memo1->setAccessibleName(QStringLiteral("Chatnachricht"));
 
     ConnState = cnDisconnected;

@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -66,6 +67,10 @@ public:
     void UpdateStatus();
     // Whose turn it is, as the status bar says it.
     QString TurnText() const;
+    // The opponent's name as every view shows it: cut, so that a peer's long name costs no
+    // more to lay out than a short one.
+    QString ShownOpponentName() const;
+    static constexpr int ShownNameLength = 64;
     void SetMenuStates(bool connect, bool disconnect, bool listen, bool stopListening);
 
     // Menu commands.
@@ -102,6 +107,8 @@ public:
     // Match flow.
     virtual void PlayMove(int column, int row);
     void StartNewGame();
+    // The last cell filled without a line of four.
+    void EndInDraw();
     void OpponentMove(const TDataPacket &Packet);
     // Whether the packet came over the connection that is open now.
     bool FromCurrentConnection(const TDataPacket &Packet) const;
@@ -109,13 +116,20 @@ public:
     // Chat.
     void Memo1KeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
     void SendChat(const QString &Line);
-    // Puts the line on top of the history.
+    // Puts the line on top of the history; while packets are handed on, once they are through.
     void AddHistoryLine(const QString &Line);
+    // Shows the lines that wait.
+    void FlushHistory();
     void ReceiveChat(const TDataPacket &Packet);
     void ReceiveDisconnect();
     void ReceiveName(const TDataPacket &Packet);
     // Characters the history keeps at most.
     static constexpr int HistoryLimit = 4 * 1024 * 1024;
+    // Lines the history keeps at most; a longer line is shown cut, ending in an ellipsis.
+    static constexpr int HistoryLines = 20000;
+    static constexpr int LongestHistoryLine = 16 * 1024;
+    // Frees the layouts of the lines that the Added ones pushed out of view.
+    void ReleaseHiddenLayouts(int Added);
 
     // Packets.
     // Virtual so that tests can watch what goes out.
@@ -148,6 +162,10 @@ public:
     // Socket events and errors.
     void WMSocket(const winsock::SocketMessage &Message);
     void HandleAccept();
+    // One box per failed accept, and a pause before the next try.
+    void ReportAcceptFailure();
+    static constexpr int AcceptRetryDelayMs = 1000;
+    static constexpr long ListenEvents = winsock::FD_READ | winsock::FD_ACCEPT | winsock::FD_CLOSE;
     void HandleConnected();
     void HandleConnectFailure(int Error);
     void SendName();
@@ -193,6 +211,10 @@ public:
     // The keyboard's column, kept across moves and games; what the board last announced.
     int ChosenColumn = 4;
     QString BoardNews;
+    // History lines that fitted the view when it was last looked at; lines on their way in.
+    int LinesInView = 0;
+    QStringList PendingHistory;
+    qsizetype PendingHistorySize = 0;
 
 protected:
     bool event(QEvent *event) override;

@@ -19,7 +19,7 @@ void TForm1::UpdateStatus()
                                  .arg(AddressText, PortText, TurnText()));
         // One pass, so that a name holding "%2" is shown as it is.
         bar->setPanelText(1, QStringLiteral("%1 %2 - %3 %4")
-                                 .arg(PlayerName, QString::number(PlayerScore), OpponentName,
+                                 .arg(PlayerName, QString::number(PlayerScore), ShownOpponentName(),
                                       QString::number(OpponentScore)));
         return;
     }
@@ -51,7 +51,7 @@ QString TForm1::TurnText() const
     case gsMyTurn:
         return QStringLiteral("Dein Zug");
     case gsTheirTurn:
-        return QStringLiteral("%1' ist am Zug").arg(OpponentName);
+        return QStringLiteral("%1' ist am Zug").arg(ShownOpponentName());
     default:
         return QString();
     }
@@ -63,4 +63,11 @@ void TForm1::SetMenuStates(bool connect, bool disconnect, bool listen, bool stop
     Disconnect1()->setEnabled(disconnect);
     Listen1()->setEnabled(listen);
     StopListening1()->setEnabled(stopListening);
+}
+
+QString TForm1::ShownOpponentName() const
+{
+    if (OpponentName.size() <= ShownNameLength)
+        return OpponentName;
+    return OpponentName.left(ShownNameLength) + QChar(0x2026);
 }

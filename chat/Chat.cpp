@@ -3,35 +3,6 @@
 #include "net/PacketText.h"
 
 #include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextDocument>
-
-namespace {
-
-// Longest run of characters without a break opportunity that the history is given.
-constexpr int LongestRun = 64;
-
-// A zero-width space after every LongestRun characters of a run without a blank: laying out a
-// word longer than the line costs time by the square of its length, and a peer could send one
-// of a million characters.
-QString Breakable(const QString &Line)
-{
-    QString Result;
-    Result.reserve(Line.size() + Line.size() / LongestRun);
-    int Run = 0;
-    for (const QChar Ch : Line) {
-        Run = Ch.isSpace() ? 0 : Run + 1;
-        Result += Ch;
-        if (Run == LongestRun) {
-            Result += QChar(0x200B);
-            Run = 0;
-        }
-    }
-    return Result;
-}
-
-} // namespace
 
 void TForm1::Memo1KeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
@@ -56,27 +27,6 @@ void TForm1::SendChat(const QString &Line)
     SendPacket(Sock, Packet);
 }
 
-void TForm1::AddHistoryLine(const QString &Line)
-{
-    QPlainTextEdit *History = Memo2();
-    QTextDocument *Document = History->document();
-    QTextCursor Cursor(Document);
-    Cursor.insertText(Breakable(Line) + QLatin1Char('\n'));
-
-    // Bounded, so that a peer cannot grow our memory without end: the oldest lines go, or
-    // the tail of a single line that alone is too long.
-    if (Document->characterCount() > HistoryLimit) {
-        int From = Document->findBlock(HistoryLimit).position();
-        if (From == 0)
-            From = HistoryLimit;
-        Cursor.setPosition(From);
-        Cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        Cursor.removeSelectedText();
-    }
-    // The newest line is the top one, and the history cannot be scrolled by the user.
-    History->verticalScrollBar()->setValue(0);
-}
-
 void TForm1::ReceiveChat(const TDataPacket &Packet)
 {
     AddHistoryLine(QString::fromStdString(ChatLineFromWire(Packet.Text)));
@@ -84,13 +34,13 @@ void TForm1::ReceiveChat(const TDataPacket &Packet)
 
 void TForm1::ReceiveDisconnect()
 {
-    AddHistoryLine(QStringLiteral(":: %1 hat die Verbindung getrennt").arg(OpponentName));
+    AddHistoryLine(QStringLiteral(":: %1 hat die Verbindung getrennt").arg(ShownOpponentName()));
 }
 
 void TForm1::ReceiveName(const TDataPacket &Packet)
 {
     OpponentName = PacketText(Packet);
-    AddHistoryLine(QStringLiteral(":: Du bist jetzt zu %1 verbunden.").arg(OpponentName));
+    AddHistoryLine(QStringLiteral(":: Du bist jetzt zu %1 verbunden.").arg(ShownOpponentName()));
     // Otherwise the connecting side would name its opponent "keiner" until the first move.
     UpdateStatus();
 }

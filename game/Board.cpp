@@ -73,6 +73,15 @@ int TBoard::dropInto(int column, std::int32_t player)
     return row;
 }
 
+bool TBoard::isFull() const
+{
+    for (int column = 1; column <= Columns; ++column) {
+        if (freeRow(column) != 0)
+            return false;
+    }
+    return true;
+}
+
 bool TBoard::scanWins(std::int32_t player, const LineFound &onLine) const
 {
     // Empty windows are no line, whatever the caller passes.

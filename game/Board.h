@@ -38,6 +38,8 @@ public:
     // Remote drop rule: the lowest empty cell of the column takes the piece. Returns its row,
     // or 0 when the column is full or does not exist.
     int dropInto(int column, std::int32_t player);
+    // Whether every cell holds a piece: no move is left.
+    bool isFull() const;
 
     // Looks for every line of four of player's pieces: vertical, horizontal, rising and falling
     // windows in this order, each scanned by start column, then start row. Calls onLine at

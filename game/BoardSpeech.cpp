@@ -52,7 +52,7 @@ void TForm1::Announce(const QString &News, int column, int row)
 void TForm1::AnnounceMove(int column, int row, std::int32_t player)
 {
     const QString who = player == cellMine ? QStringLiteral("Du setzt")
-                                           : QStringLiteral("%1 setzt").arg(OpponentName);
+                                           : QStringLiteral("%1 setzt").arg(ShownOpponentName());
     Announce(QStringLiteral("%1 in Spalte %2, Zeile %3").arg(who).arg(column).arg(row), column,
              row);
 }

@@ -29,7 +29,20 @@ void TForm1::PlayMove(int column, int row)
         UpdateStatus();
         Announce(QStringLiteral("Du hast gewonnen"));
         MessageBox(QStringLiteral("Du hast gewonnen"));
+    } else if (Board.isFull()) {
+        EndInDraw();
     }
+}
+
+void TForm1::EndInDraw()
+{
+    FlushHistory();
+    // Each side finds the draw on its own board, as it finds a win; nothing is sent, so a peer
+    // that knows no draw simply starts the next game with New.
+    GameState = gsGameOver;
+    UpdateStatus();
+    Announce(QStringLiteral("Unentschieden"));
+    MessageBox(QStringLiteral("Unentschieden"));
 }
 
 void TForm1::StartNewGame()
@@ -80,7 +93,7 @@ void TForm1::HandlePacket(const TDataPacket &Packet)
             ClearBoard();
             GameState = gsTheirTurn;
             UpdateStatus();
-            Announce(QStringLiteral("Neues Spiel, %1 beginnt").arg(OpponentName));
+            Announce(QStringLiteral("Neues Spiel, %1 beginnt").arg(ShownOpponentName()));
         }
         break;
     case pkChat:
@@ -96,9 +109,11 @@ void TForm1::HandlePacket(const TDataPacket &Packet)
 
 void TForm1::OpponentMove(const TDataPacket &Packet)
 {
-    // After a win the finished line would be found again with every further move.
+    // A move counts only in the peer's turn. A correct peer moves out of turn only about a
+    // game that has ended on this side (our New crossed its move, or the game was won), and
+    // applying it would put a piece on the next game's board that the peer's board lacks.
     if (!FromCurrentConnection(Packet) || !TBoard::contains(Packet.Column, 1) ||
-        GameState == gsGameOver)
+        GameState != gsTheirTurn)
         return;
     const int Row = Board.dropInto(Packet.Column, cellTheirs);
     RepaintBoard();
@@ -106,17 +121,28 @@ void TForm1::OpponentMove(const TDataPacket &Packet)
     UpdateStatus();
     if (Row > 0)
         AnnounceMove(Packet.Column, Row, cellTheirs);
-    if (!CheckWin(cellTheirs))
+    if (!CheckWin(cellTheirs)) {
+        if (Board.isFull()) {
+            // Packets behind this one belong to the next game: the box must not hold them.
+            ContinueHandingOn(Sock);
+            EndInDraw();
+        }
         return;
+    }
     ++OpponentScore;
     GameState = gsGameOver;
     UpdateStatus();
+    FlushHistory();
     Announce(QStringLiteral("Du hast verloren"));
 
     const SOCKET Connection = Sock;
     auto dialog = std::make_unique<TForm5>(this);
     Form5 = dialog.get();
     dialog->Label1()->setText(QStringLiteral("Du hast verloren"));
+    // What arrived behind the winning move (the winner's New and first move, chat) is handed
+    // on while the dialog is open, as later bytes are; after it closes it would land on the
+    // next game's board.
+    ContinueHandingOn(Connection);
     const int Result = dialog->ShowModal();
     // The connection may have ended, or another taken its place, while the dialog was open.
     if (Sock != Connection)

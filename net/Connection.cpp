@@ -17,7 +17,6 @@ namespace {
 
 constexpr int TcpProtocolNumber = 6;
 constexpr long ConnectEvents = FD_READ | FD_CONNECT | FD_CLOSE;
-constexpr long ListenEvents = FD_READ | FD_ACCEPT | FD_CLOSE;
 
 winsock::u_long FirstAddress(const hostent *Host)
 {

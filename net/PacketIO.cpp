@@ -143,10 +143,13 @@ void TForm1::HandOnPackets(SOCKET Socket)
         // The failure goes on to the error box; what waits behind comes right after, rather
         // than waiting for the peer's next bytes.
         --HandOnDepth;
+        FlushHistory();
         ContinueHandingOn(Socket);
         throw;
     }
-    if (--HandOnDepth == 0 && IncomingClosed && !HandOnPending)
+    --HandOnDepth;
+    FlushHistory();
+    if (HandOnDepth == 0 && IncomingClosed && !HandOnPending)
         ClearConnectionBuffers();
 }
 

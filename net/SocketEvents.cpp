@@ -3,6 +3,7 @@
 #include "net/PacketText.h"
 
 #include <QScopedValueRollback>
+#include <QTimer>
 
 using namespace winsock;
 
@@ -38,11 +39,7 @@ void TForm1::HandleAccept()
     int Length = sizeof SockAddr;
     const SOCKET New = accept(Sock, &SockAddr, &Length);
     if (New < 0) {
-        // While the box is open, the listening socket may report the same failure again.
-        if (AcceptFailureShown)
-            return;
-        const QScopedValueRollback<bool> Shown(AcceptFailureShown, true);
-        ShowError(QStringLiteral("Unable to accept connection"));
+        ReportAcceptFailure();
         return;
     }
     WSAAsyncSelect(Sock, this, WM_USER, 0);
@@ -53,14 +50,40 @@ void TForm1::HandleAccept()
     if (Listener != 0 && closesocket(Listener) != 0)
         ReportSocketError(QStringLiteral("Disconnect (closesocket)"));
     AddressText = QString::fromLatin1(inet_ntoa(SockAddr.sin_addr));
+    // The port in use, not the text typed: "0" or a service name would tell the user nothing.
+    sockaddr_in Own{};
+    int OwnLength = sizeof Own;
+    if (getsockname(Sock, &Own, &OwnLength) == 0)
+        PortText = QString::number(ntohs(Own.sin_port));
     SendName();
     ConnState = cnConnected;
     UpdateStatus();
 }
 
+void TForm1::ReportAcceptFailure()
+{
+    if (AcceptFailureShown)
+        return;
+    // A failure that persists (no descriptors left) would be met again at every poll: the
+    // listening socket rests while the box is open, and afterwards long enough for the user
+    // to stop listening before the one further try.
+    const SOCKET Listener = Sock;
+    WSAAsyncSelect(Listener, this, WM_USER, 0);
+    {
+        const QScopedValueRollback<bool> Shown(AcceptFailureShown, true);
+        ShowError(QStringLiteral("Unable to accept connection"));
+    }
+    QTimer::singleShot(AcceptRetryDelayMs, this, [this, Listener] {
+        if (Sock == Listener && ConnState == cnListening)
+            WSAAsyncSelect(Listener, this, WM_USER, ListenEvents);
+    });
+}
+
 void TForm1::HandleConnected()
 {
     SendName();
+    // The port connected to, as the look-up and the 16-bit field made it.
+    PortText = QString::number(ntohs(SockAddr.sin_port));
     ConnState = cnConnected;
     UpdateStatus();
     StartNewGame();

@@ -10,15 +10,22 @@ TPaintBox::TPaintBox(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+QImage &TPaintBox::Canvas()
+{
+    if (m_stale)
+        paintCanvas();
+    return m_canvas;
+}
+
 void TPaintBox::Repaint()
 {
-    paintCanvas();
-    repaint();
+    m_stale = true;
+    update();
 }
 
 void TPaintBox::ShowCanvas(const QRect &area)
 {
-    repaint(area.intersected(rect()));
+    update(area.intersected(rect()));
 }
 
 // The canvas has the screen's pixels, so that a scaled screen shows the board as sharp as
@@ -31,6 +38,7 @@ bool TPaintBox::canvasFits() const
 
 void TPaintBox::paintCanvas()
 {
+    m_stale = false;
     if (!canvasFits()) {
         const qreal ratio = devicePixelRatioF();
         const QSize pixels = (QSizeF(size()) * ratio).toSize();
@@ -49,7 +57,7 @@ void TPaintBox::paintEvent(QPaintEvent *event)
 {
     // A resize that arrived while hidden, or a move to a screen of another scale, leaves the
     // canvas behind the widget.
-    if (!canvasFits())
+    if (m_stale || !canvasFits())
         paintCanvas();
     QPainter painter(this);
     const QRect area = event->rect();

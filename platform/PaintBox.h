@@ -31,10 +31,13 @@ public:
     OverlayHandler OnOverlay;
 
     // Null while the surface is empty or too large to hold. It has the screen's device pixel
-    // ratio: at 100 % one pixel a pixel of the surface.
-    QImage &Canvas() { return m_canvas; }
+    // ratio: at 100 % one pixel a pixel of the surface. Repainted first if a repaint is due.
+    QImage &Canvas();
 
-    // Runs OnPaint into the canvas and puts it on screen; both are done when this returns.
+    // The canvas is repainted by OnPaint before anyone draws on it or it is shown, whichever
+    // comes first; the screen follows at the next pass of the event loop. So a flood of
+    // repaints (a peer's moves) costs one paint, and what is drawn after this call lands on
+    // the fresh picture.
     void Repaint();
     // Puts the given part of the canvas on screen now, as it is.
     void ShowCanvas(const QRect &area);
@@ -49,4 +52,5 @@ private:
     void paintCanvas();
 
     QImage m_canvas;
+    bool m_stale = false;
 };

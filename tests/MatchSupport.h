@@ -138,7 +138,8 @@ public:
 
     ~RawPeer() { close(); }
     bool connectTo(std::uint16_t port);
-    std::uint16_t listen(); // on a loopback port of the system's choice
+    // On a loopback port, of the system's choice by default; 0 when it cannot.
+    std::uint16_t listen(std::uint16_t port = 0);
     bool acceptOne();
     void send(const QByteArray &bytes);
     // Waits until at least count bytes have arrived in all.

@@ -28,9 +28,9 @@ bool RawPeer::connectTo(std::uint16_t port)
     return (m_fd = loopbackSocket(port, false)) >= 0;
 }
 
-std::uint16_t RawPeer::listen()
+std::uint16_t RawPeer::listen(std::uint16_t port)
 {
-    m_listener = loopbackSocket(0, true);
+    m_listener = loopbackSocket(port, true);
     ::sockaddr_in address{};
     socklen_t length = sizeof address;
     ::getsockname(m_listener, reinterpret_cast<::sockaddr *>(&address), &length);

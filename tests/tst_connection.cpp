@@ -9,6 +9,9 @@ namespace {
 
 const QString Won = "Dropstone|Du hast gewonnen|0";
 const QString Lost = "TForm5|Du hast verloren";
+// Columns in pairs, rows alternating: a full board without a line of four.
+const QList<int> Drawn = {1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 5, 3, 3, 3, 3, 3, 3, 4, 4,
+                          4, 4, 4, 4, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 7, 7, 7, 7, 7, 7, 6};
 
 // The codes' texts are checked where they are made.
 QString socketBox(int code, const QString &where)
@@ -108,6 +111,21 @@ private slots:
         QCOMPARE(form.AddressText, firstLookupFails ? "localhost" : "127.0.0.1");
         QCOMPARE(form.GameState, formConnects ? gsMyTurn : gsNoGame);
         QVERIFY(m_boxes.seen.isEmpty());
+    }
+
+    void portsShown()
+    {
+        // Listened on "0", connected by a text beyond 16 bits: both sides name the port in use.
+        const std::uint16_t port = listenOnAnyPort(*m_host);
+        m_guest->AddressText = "127.0.0.1";
+        m_guest->PortText = QString::number(port + 65536);
+        m_guest->DoConnect();
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->GameState, gsTheirTurn, NetTimeout);
+        for (TForm1 *form : {m_host.get(), m_guest.get()}) {
+            QVERIFY2(form->StatusBar1()->panelText(0).startsWith(
+                         QStringLiteral("Status: Verbunden zu 127.0.0.1 Port %1 - ").arg(port)),
+                     qPrintable(form->StatusBar1()->panelText(0)));
+        }
     }
 
     void failures_data()
@@ -239,19 +257,37 @@ private slots:
         QVERIFY(connectForms(form, *m_guest));
     }
 
+    void acceptFailures_data()
+    {
+        QTest::addColumn<bool>("stopBetween");
+        QTest::newRow("three failures, three boxes, then the connection") << false;
+        QTest::newRow("listening stopped after the first box") << true;
+    }
+
     void acceptFailures()
     {
-        const std::uint16_t port = listenOnAnyPort(*m_host);
-        // Three failures in a row: one box, held open while the others happen.
+        QFETCH(bool, stopBetween);
+        TForm1 &form = *m_host;
+        const std::uint16_t port = listenOnAnyPort(form);
         for (int i = 0; i < 3; ++i)
             WSAFailNext("accept", WSAENOBUFS);
-        m_boxes.policy = [](const QString &) {
+        // Each box is held open a while: a socket polled meanwhile would use up the failures.
+        m_boxes.policy = [&](const QString &) {
             QTest::qWait(300);
+            if (stopBetween)
+                QTimer::singleShot(100, &form, [&] { form.StopListening1Click(); });
             return QString();
         };
         QVERIFY(m_peer.connectTo(port));
-        QTRY_COMPARE_WITH_TIMEOUT(m_host->ConnState, cnConnected, NetTimeout);
-        QCOMPARE(m_boxes.seen, QStringList{errorBox("Unable to accept connection")});
+        const QString box = errorBox("Unable to accept connection");
+        if (stopBetween) {
+            QTRY_VERIFY_WITH_TIMEOUT(disconnected(form), NetTimeout);
+            QTest::qWait(TForm1::AcceptRetryDelayMs + 300);
+            QCOMPARE(m_boxes.seen, QStringList{box});
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(form.ConnState, cnConnected, NetTimeout);
+            QCOMPARE(m_boxes.seen, QStringList({box, box, box}));
+        }
     }
 
     void listenStatus_data()
@@ -265,13 +301,17 @@ private slots:
                     << port << QString(failing)
                     << (status.isEmpty() ? "" : "Status: Warten auf Verbindung: " + status);
             };
+        // Ports the system has just given out, so that no other program holds them.
+        QStringList free;
+        for (int i = 0; i < 4; ++i)
+            free << QString::number(RawPeer().listen());
         // Never cut short, as a fixed buffer of 32 would.
-        row("long text", QString(40, '0') + "4465", "", "* (#) Port 4465");
-        // The port the system gave, not the text.
+        row("long text", QString(40, '0') + free[0], "", "* (#) Port " + free[0]);
+        // The port the service names, not the text.
         row("service name", "sane-port", "", "* (#) Port 6566");
-        row("no protocol entry", "4466", "getprotobyname", "* (#) Port 4466");
-        row("no host record", "4467", "gethostbyname", "* () Port 4467");
-        row("no host name", "4468", "gethostname", "");
+        row("no protocol entry", free[1], "getprotobyname", "* (#) Port " + free[1]);
+        row("no host record", free[2], "gethostbyname", "* () Port " + free[2]);
+        row("no host name", free[3], "gethostname", "");
     }
 
     void listenStatus()
@@ -279,6 +319,8 @@ private slots:
         QFETCH(QString, port);
         QFETCH(QString, failing);
         QFETCH(QString, status);
+        if (port == "sane-port" && RawPeer().listen(6566) == 0)
+            QSKIP("Another program holds the service's port");
         if (!failing.isEmpty())
             WSAFailNext(failing.toLatin1(), WSANO_RECOVERY);
         m_host->PortText = port;
@@ -325,6 +367,8 @@ private slots:
             QCOMPARE(loser.GameState, gsMyTurn);
             QCOMPARE(loser.StatusBar1()->panelText(1),
                      loser.PlayerName + " 0 - " + winner.PlayerName + " 1");
+            QCOMPARE(winner.StatusBar1()->panelText(1),
+                     winner.PlayerName + " 1 - " + loser.PlayerName + " 0");
             QCOMPARE(winner.Board.cell(4, 1), cellEmpty);
             QCOMPARE(loser.Board.cell(4, 1), cellEmpty);
         } else {
@@ -337,22 +381,59 @@ private slots:
         }
     }
 
+    void drawnGame()
+    {
+        QVERIFY(connectForms(*m_host, *m_guest));
+        play(Drawn);
+        const QString drawn = "Dropstone|Unentschieden|0";
+        QTRY_COMPARE_WITH_TIMEOUT(m_boxes.seen, QStringList({drawn, drawn}), NetTimeout);
+        for (TForm1 *form : {m_host.get(), m_guest.get()}) {
+            QCOMPARE(form->GameState, gsGameOver);
+            QVERIFY(form->StatusBar1()->panelText(0).endsWith(" - Spiel beendet"));
+            QCOMPARE(form->StatusBar1()->panelText(1).count(" 0"), 2);
+        }
+        // The next game starts without the question.
+        m_host->New1Click();
+        QTRY_COMPARE_WITH_TIMEOUT(m_guest->GameState, gsTheirTurn, NetTimeout);
+        QCOMPARE(m_host->GameState, gsMyTurn);
+        QCOMPARE(m_boxes.seen.size(), 2);
+        QCOMPARE(m_guest->Board.cell(1, 1), cellEmpty);
+    }
+
     void newCommand_data()
     {
+        QTest::addColumn<int>("state");  // of the user's side when the command is given
         QTest::addColumn<bool>("ended"); // the connection ends while the question is open
         QTest::addColumn<QString>("answer");
-        QTest::newRow("yes") << false << "Yes";
-        QTest::newRow("no") << false << "No";
-        QTest::newRow("yes after the connection ended") << true << "Yes";
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("started");
+        QTest::newRow("my turn, yes") << int(gsMyTurn) << false << "Yes" << true << true;
+        QTest::newRow("my turn, no") << int(gsMyTurn) << false << "No" << true << false;
+        QTest::newRow("their turn, yes") << int(gsTheirTurn) << false << "Yes" << true << true;
+        QTest::newRow("yes after the connection ended")
+            << int(gsMyTurn) << true << "Yes" << true << false;
+        QTest::newRow("game over: no question") << int(gsGameOver) << false << "" << false << true;
+        QTest::newRow("not connected: nothing") << int(gsNoGame) << false << "" << false << false;
     }
 
     void newCommand()
     {
+        QFETCH(int, state);
         QFETCH(bool, ended);
         QFETCH(QString, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, started);
         TForm1 &user = *m_host;
-        QVERIFY(connectForms(user, *m_guest));
-        play({3});
+        if (state != gsNoGame)
+            QVERIFY(connectForms(user, *m_guest));
+        // A drawn game ends on both sides alike; otherwise a move or two.
+        if (state == gsGameOver)
+            play(Drawn);
+        else if (state != gsNoGame)
+            play(state == gsMyTurn ? QList<int>{3} : QList<int>{3, 5});
+        QTRY_COMPARE_WITH_TIMEOUT(user.GameState, state, NetTimeout);
+        const QList<int> before = {user.Board.cell(3, 1), user.Board.cell(4, 1)};
+        m_boxes.seen.clear();
         m_boxes.policy = [&](const QString &) {
             if (ended) {
                 m_guest->Disconnect1Click();
@@ -362,10 +443,11 @@ private slots:
         };
         user.New1Click();
 
-        QCOMPARE(m_boxes.seen.size(), 1);
-        const bool started = answer == "Yes" && !ended;
-        QCOMPARE(user.GameState, ended ? gsNoGame : gsMyTurn);
-        QCOMPARE(user.Board.cell(3, 1), started ? cellEmpty : cellTheirs);
+        QCOMPARE(m_boxes.seen.size(), asked ? 1 : 0);
+        QCOMPARE(user.GameState, started ? gsMyTurn : ended ? gsNoGame : state);
+        const QList<int> after = {user.Board.cell(3, 1), user.Board.cell(4, 1)};
+        const QList<int> empty = {cellEmpty, cellEmpty};
+        QCOMPARE(after, started ? empty : before);
         if (started)
             QTRY_COMPARE_WITH_TIMEOUT(m_guest->GameState, gsTheirTurn, NetTimeout);
     }
@@ -374,60 +456,65 @@ private slots:
     {
         connectPeer();
         TForm1 &form = *m_host;
-        m_peer.send(encoded(
-            {packetOf(pkNewGame), moveTo(0), moveTo(8), moveTo(-1), moveTo(1 << 30), moveTo(7)}));
-        QTRY_COMPARE_WITH_TIMEOUT(form.GameState, gsMyTurn, NetTimeout);
-        QCOMPARE(form.Board.cell(7, 1), cellTheirs);
-        QCOMPARE(form.Board.cell(7, 2), cellEmpty);
-        for (int column = 1; column < 7; ++column)
+        m_peer.send(
+            encoded({packetOf(pkNewGame), moveTo(0), moveTo(8), moveTo(-1), moveTo(1 << 30)}));
+        QTRY_COMPARE_WITH_TIMEOUT(form.GameState, gsTheirTurn, NetTimeout);
+        QTest::qWait(100);
+        // No piece, and the turn stays the peer's.
+        QCOMPARE(form.GameState, gsTheirTurn);
+        for (int column = 1; column <= TBoard::Columns; ++column)
             QCOMPARE(form.Board.cell(column, 1), cellEmpty);
     }
 
     void afterLoss_data()
     {
         QTest::addColumn<QByteArray>("trailing"); // sent with the winning move
+        QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("peerCloses");
         QTest::addColumn<QStringList>("historyHead");
         const QString named = ":: Du bist jetzt zu Xaver verbunden.";
+        // The board the dialog leaves behind must not take the late move at (2, 4).
         QTest::newRow("a further move changes nothing")
-            << encoded({moveTo(2)}) << false << QStringList{named};
+            << encoded({moveTo(2)}) << "Verbindung trennen" << false << QStringList{named};
         QTest::newRow("lines that arrived before the close are kept")
-            << encoded({packetOf(pkChat, "Xaver: tsch\xfc\x73s"), packetOf(pkDisconnect)}) << true
+            << encoded({packetOf(pkChat, "Xaver: tsch\xfc\x73s"), packetOf(pkDisconnect)})
+            << "Nochmal spielen" << true
             << QStringList{":: Xaver hat die Verbindung getrennt", "Xaver: tschüss", named};
-        QTest::newRow("game packets of a closed connection change nothing")
-            << encoded({packetOf(pkNewGame), moveTo(2)}) << true << QStringList{named};
     }
 
     void afterLoss()
     {
         QFETCH(QByteArray, trailing);
+        QFETCH(QString, answer);
         QFETCH(bool, peerCloses);
         QFETCH(QStringList, historyHead);
         connectPeer();
         TForm1 &form = *m_host;
-        // What the board holds while the dialog is open, before "Nochmal spielen" clears it.
-        int shown = -1;
+        // The history as it stands when the dialog is answered: lines keep arriving under it.
+        QStringList shown;
         m_boxes.policy = [&](const QString &) {
             QTest::qWait(200);
             if (peerCloses)
                 (void)QTest::qWaitFor([&] { return disconnected(form); }, NetTimeout);
-            shown = form.Board.cell(2, 1);
-            return QStringLiteral("Nochmal spielen");
+            shown = history(form);
+            return answer;
         };
-        m_peer.send(encoded({packetOf(pkName, "Xaver"), packetOf(pkNewGame), moveTo(1), moveTo(1),
-                             moveTo(1), moveTo(1)}) +
-                    trailing);
+        m_peer.send(encoded({packetOf(pkName, "Xaver"), packetOf(pkNewGame), moveTo(1)}));
+        for (int i = 0; i < 3; ++i) {
+            QTRY_COMPARE_WITH_TIMEOUT(form.GameState, gsMyTurn, NetTimeout);
+            clickCell(form, 2, form.Board.freeRow(2));
+            m_peer.send(encoded({moveTo(1)}) + (i == 2 ? trailing : QByteArray()));
+        }
         if (peerCloses)
             m_peer.close();
 
-        QTRY_COMPARE_WITH_TIMEOUT(shown, cellEmpty, NetTimeout);
-        QTRY_COMPARE_WITH_TIMEOUT(history(form).mid(0, historyHead.size()), historyHead,
-                                  NetTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(shown.mid(0, historyHead.size()), historyHead, NetTimeout);
         QTest::qWait(100);
         QCOMPARE(m_boxes.seen, QStringList{Lost});
-        // The answer acts only on the connection it was given for.
-        QCOMPARE(form.GameState, peerCloses ? gsNoGame : gsMyTurn);
-        QCOMPARE(form.Board.cell(1, 4), peerCloses ? cellTheirs : cellEmpty);
+        // The answer acts only on the connection it was given for; the last board stays.
+        QTRY_VERIFY_WITH_TIMEOUT(disconnected(form), NetTimeout);
+        QCOMPARE(form.Board.cell(1, 4), cellTheirs);
+        QCOMPARE(form.Board.cell(2, 4), cellEmpty);
     }
 
     void chatCrosses()
@@ -436,6 +523,11 @@ private slots:
         // Not connected: kept here, sent nowhere. Enter sends whatever modifiers are held.
         typeText(form.Memo1(), "vorher");
         QTest::keyClick(form.Memo1(), Qt::Key_Return, Qt::ShiftModifier);
+        // Held down, Enter adds a line per repeat, of the name alone.
+        for (int i = 0; i < 2; ++i) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+            QApplication::sendEvent(form.Memo1(), &repeat);
+        }
         connectPeer();
         form.Memo1()->setPlainText("Grüße, 5 €\nΩ");
         QTest::keyClick(form.Memo1(), Qt::Key_Enter, Qt::KeypadModifier | Qt::ControlModifier);
@@ -447,8 +539,9 @@ private slots:
 
         m_peer.send(encoded({packetOf(pkChat, "Xaver: a\r\nb\rc"), packetOf(pkChat, "<b>d</b>")}));
         // As the peer sees it: a foreign letter as "?", a line break where it broke, no markup.
-        const QStringList shown = {"<b>d</b>",         "Xaver: a", "b",           "c",
-                                   "Anna: Grüße, 5 €", "?",        "Anna: vorher"};
+        const QStringList shown = {"<b>d</b>", "Xaver: a",         "b",
+                                   "c",        "Anna: Grüße, 5 €", "?",
+                                   "Anna: ",   "Anna: ",           "Anna: vorher"};
         QTRY_COMPARE_WITH_TIMEOUT(history(form), shown, NetTimeout);
     }
 
@@ -467,23 +560,67 @@ private slots:
         // The name reaches the status bar at once, before any game; a notice closes nothing.
         QCOMPARE(form.StatusBar1()->panelText(1), QString("Anna 0 - Yvoé 0"));
         QCOMPARE(form.ConnState, cnConnected);
+
+        // Markup in a name shows as it is written, in the status bar too.
+        m_peer.send(encoded({packetOf(pkName, "<b>Bob</b>")}));
+        QTRY_COMPARE_WITH_TIMEOUT(form.StatusBar1()->panelText(1), "Anna 0 - <b>Bob</b> 0",
+                                  NetTimeout);
+        for (QLabel *label : form.StatusBar1()->findChildren<QLabel *>()) {
+            if (label->text().contains("<b>"))
+                QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
+        // A name is shown by its head, wherever it is shown; the wire keeps it whole.
+        const std::string longName(100000, 'N');
+        m_peer.send(encoded({packetOf(pkName, longName), packetOf(pkNewGame)}));
+        const QString head = QString(TForm1::ShownNameLength, 'N') + QChar(0x2026);
+        QTRY_COMPARE_WITH_TIMEOUT(form.GameState, gsTheirTurn, NetTimeout);
+        QCOMPARE(form.OpponentName.size(), qsizetype(longName.size()));
+        QCOMPARE(history(form).first(), ":: Du bist jetzt zu " + head + " verbunden.");
+        QCOMPARE(form.StatusBar1()->panelText(1), "Anna 0 - " + head + " 0");
+        QVERIFY(form.StatusBar1()->panelText(0).endsWith(" - " + head + "' ist am Zug"));
+    }
+
+    void historyBounded_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("words"); // of 999 letters and a blank, after the line's number
+        QTest::addColumn<int>("kept");  // lines, or -1: as many as the characters allow
+        QTest::newRow("lines of 16,000 characters: the oldest go by characters") << 300 << 16 << -1;
+        QTest::newRow("short lines: the oldest go by their number")
+            << TForm1::HistoryLines + 5 << 0 << TForm1::HistoryLines;
+        QTest::newRow("a line of a million characters is cut") << 1 << 1000 << 1;
     }
 
     void historyBounded()
     {
+        QFETCH(int, count);
+        QFETCH(int, words);
+        QFETCH(int, kept);
         TForm1 &form = *m_host;
-        const QString line = QString("xxxx ").repeated(TForm1::HistoryLimit / 16);
-        for (int i = 0; i < 4; ++i)
-            form.AddHistoryLine(QString::number(i) + line);
-        // The oldest line went whole; the newest is on top.
-        QCOMPARE(history(form).size(), 3);
-        QCOMPARE(history(form).first().left(2), QString("3x"));
-        QCOMPARE(history(form).last().left(2), QString("1x"));
-        // A single line beyond the bound keeps its head (and a word that long is laid out in
-        // linear time, or this would not end).
-        form.AddHistoryLine(QString(TForm1::HistoryLimit + 10, 'y'));
-        QCOMPARE(form.Memo2()->document()->characterCount(), TForm1::HistoryLimit + 1);
-        QCOMPARE(history(form).size(), 1);
+        const QString text = (QString(999, 'x') + ' ').repeated(words);
+        // As a flood is handed on: the lines go in together, here in two parts.
+        form.HandOnDepth = 1;
+        for (int i = 0; i < count; ++i) {
+            form.AddHistoryLine(QString::number(i) + ' ' + text);
+            if (i == count / 2)
+                form.FlushHistory();
+        }
+        form.HandOnDepth = 0;
+        form.FlushHistory();
+
+        const QStringList lines = history(form);
+        if (kept >= 0)
+            QCOMPARE(lines.size(), kept);
+        else
+            QVERIFY(lines.size() < count);
+        QVERIFY(form.Memo2()->document()->characterCount() <= TForm1::HistoryLimit);
+        // Newest on top, the oldest gone.
+        QVERIFY(lines.first().startsWith(QString::number(count - 1) + ' '));
+        QVERIFY(lines.last().startsWith(QString::number(count - lines.size()) + ' '));
+        const bool cut = words * 1000 > TForm1::LongestHistoryLine;
+        QCOMPARE(lines.first().endsWith(QChar(0x2026)), cut);
+        if (cut)
+            QCOMPARE(lines.first().size(), TForm1::LongestHistoryLine + 1);
     }
 };
 
