@@ -1,6 +1,6 @@
 // The connect, listen, play-again, about and name dialogs: how they end, the about links,
 // whether their texts fit their controls, and the names a screen reader gives their fields.
-// CTest runs this file at 100 % and again at 200 % scale (QT_SCALE_FACTOR=2).
+// CTest runs the text-fit table once more at 200 % scale (QT_SCALE_FACTOR=2).
 #include "TestSupport.h"
 
 #include "app/Unit4.h"
