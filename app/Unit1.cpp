@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPalette>
 #include <QScreen>
 
 #include <memory>
@@ -38,6 +39,15 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(new Ui::TForm1)
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     setWindowIcon(QApplication::windowIcon());
+    // The history is disabled so that nobody types into, selects, scrolls or tabs into it,
+    // yet it is read: it takes the colours of a window's enabled text, not the faint ones of
+    // a disabled control.
+    QPalette history = ui->Memo2->palette();
+    history.setColor(QPalette::Disabled, QPalette::Text,
+                     history.color(QPalette::Active, QPalette::WindowText));
+    history.setColor(QPalette::Disabled, QPalette::Base,
+                     history.color(QPalette::Active, QPalette::Window));
+    ui->Memo2->setPalette(history);
 
     ui->Panel1->installEventFilter(this);
     ui->Memo1->installEventFilter(this);

@@ -23,9 +23,12 @@ TApplication::TApplication(int &argc, char **argv)
     QAccessible::installFactory(&StatusBar::accessibleFactory);
     // The main window asks for the quit itself when it closes.
     setQuitOnLastWindowClosed(false);
-    // The layouts are measured for this family; of the fonts a Linux desktop has, this one
-    // comes closest in width, so the texts stay inside their windows.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    // The layouts are measured for this family. Of the readable fonts a Linux desktop has,
+    // the narrow one comes closest to its widths, so that the texts fit their controls; the
+    // plain one stands in where the narrow one is not installed.
+    QFont::insertSubstitutions(
+        QStringLiteral("MS Sans Serif"),
+        {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Liberation Sans")});
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);

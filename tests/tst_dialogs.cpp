@@ -1,15 +1,21 @@
-// The connect, listen, play-again and about dialogs: how they end, and the about links.
+// The connect, listen, play-again, about and name dialogs: how they end, the about links,
+// whether their texts fit their controls, and the names a screen reader gives their fields.
+// CTest runs the text-fit table once more at 200 % scale (QT_SCALE_FACTOR=2).
 #include "TestSupport.h"
 
+#include "app/Unit4.h"
 #include "app/dialogs/Unit2.h"
 #include "app/dialogs/Unit3.h"
 #include "app/dialogs/Unit5.h"
 #include "app/dialogs/Unit6.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStyleOptionButton>
 #include <QUrl>
 
 #include <memory>
@@ -22,7 +28,50 @@ static std::unique_ptr<ModalForm> makeDialog(const QString &name)
         return std::make_unique<TForm3>();
     if (name == "again")
         return std::make_unique<TForm5>();
+    if (name == "name")
+        return std::make_unique<TForm4>();
     return std::make_unique<TForm6>();
+}
+
+// The text as drawn: "&&" shows one ampersand, a single one marks the next letter.
+static QString shownText(const QString &text)
+{
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size())
+            ++i;
+        shown += text[i];
+    }
+    return shown;
+}
+
+// Where a button draws its text: inside its frame.
+static QRect textRoom(QPushButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    if (button->isDefault())
+        option.features |= QStyleOptionButton::DefaultButton;
+    if (button->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+}
+
+// A label has the space from its left edge to the dialog's edge or to the first control to its
+// right on the same line, whichever comes first.
+static QRect textRoom(QLabel *label)
+{
+    const QRect bounds = label->geometry();
+    int right = label->parentWidget()->width();
+    for (auto sibling :
+         label->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QRect other = sibling->geometry();
+        if (sibling != label && other.left() >= bounds.left() && other.top() < bounds.bottom() &&
+            other.bottom() > bounds.top())
+            right = std::min(right, other.left());
+    }
+    return QRect(0, 0, right - bounds.left(), bounds.height()) - label->contentsMargins();
 }
 
 class tst_Dialogs : public QObject
@@ -82,6 +131,96 @@ private slots:
         QVERIFY(form.isVisible());
         QCOMPARE(m_opened, QList<QUrl>({QUrl("https://dropstone.example/"),
                                         QUrl("https://dropstone.example/de/")}));
+    }
+
+    void textFits_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("control");
+
+        const QList<std::pair<const char *, QStringList>> controls = {
+            {"connect", {"Label1", "Label2", "Button1", "Button2"}},
+            {"listen", {"Label2", "Button1", "Button2"}},
+            {"name", {"Label1", "Button1"}},
+            {"again", {"Label1", "Button1", "Button2"}},
+            {"about", {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Button1"}},
+        };
+        const int percent = qRound(qApp->devicePixelRatio() * 100);
+        for (const auto &[dialog, names] : controls) {
+            for (const QString &control : names)
+                QTest::addRow("%s %s, %d %%", dialog, qPrintable(control), percent)
+                    << dialog << control;
+        }
+    }
+
+    // The whole text shows: its advance fits the room the control gives it.
+    void textFits()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, control);
+
+        auto form = makeDialog(dialog);
+        if (dialog == "again")
+            static_cast<TForm5 *>(form.get())->Label1()->setText("Du hast verloren");
+        form->fixLayout();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        auto widget = form->findChild<QWidget *>(control);
+        QVERIFY(widget);
+
+        QString text;
+        QRect room;
+        if (auto button = qobject_cast<QPushButton *>(widget)) {
+            text = button->text();
+            room = textRoom(button);
+        } else {
+            auto label = qobject_cast<QLabel *>(widget);
+            QVERIFY(label);
+            text = label->text();
+            room = textRoom(label);
+        }
+        QVERIFY(!text.isEmpty());
+        const qreal advance =
+            QFontMetricsF(widget->font(), widget).horizontalAdvance(shownText(text));
+        QVERIFY2(advance <= room.width(),
+                 qPrintable(QStringLiteral("\"%1\" needs %2 pixels, has %3")
+                                .arg(text)
+                                .arg(advance)
+                                .arg(room.width())));
+    }
+
+    void fieldNames_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("name");
+
+        QTest::newRow("connect, address") << "connect"
+                                          << "Edit1"
+                                          << "Addresse:";
+        QTest::newRow("connect, port") << "connect"
+                                       << "NumberEdit1"
+                                       << "Port:";
+        QTest::newRow("listen, port") << "listen"
+                                      << "NumberEdit1"
+                                      << "Senden:";
+        QTest::newRow("name") << "name"
+                              << "Edit1"
+                              << "Bitte gib deinen Namen ein:";
+    }
+
+    // Each field is named after its label, as a screen reader reads it.
+    void fieldNames()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, field);
+
+        auto form = makeDialog(dialog);
+        QAccessibleInterface *accessible =
+            QAccessible::queryAccessibleInterface(form->findChild<QWidget *>(field));
+        QVERIFY(accessible);
+        QTEST(accessible->text(QAccessible::Name), "name");
+        QCOMPARE(accessible->role(), QAccessible::EditableText);
     }
 
 public slots:

@@ -21,7 +21,8 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev
-                qt6-translations-l10n fonts-liberation2 fonts-dejavu-core netbase)
+                qt6-translations-l10n fonts-liberation fonts-liberation2 fonts-dejavu-core
+                netbase)
 
 # configure_and_build DIR TARGET [cmake options...]
 configure_and_build() {
