@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "Unit4.h"
+#include "chat/HistoryAccessible.h"
 #include "dialogs/Unit6.h"
 #include "game/BoardAccessible.h"
 #include "ui_Unit1.h"
@@ -27,6 +28,11 @@ TForm1 *Form1 = nullptr;
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(new Ui::TForm1)
 {
     Form1 = this;
+    // Once for the program, before any history exists: an interface, once made, is kept for
+    // the widget's life.
+    static const bool historyReadable =
+        (QAccessible::installFactory(&HistoryAccessible::factory), true);
+    Q_UNUSED(historyReadable)
     ui->setupUi(this);
     AlignLayout::applyStoredAlign(ui->ClientArea);
     StatusBar1()->setPanelCount(2);
