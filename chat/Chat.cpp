@@ -80,17 +80,20 @@ void TForm1::AddHistoryLine(const QString &Line)
 void TForm1::ReceiveChat(const TDataPacket &Packet)
 {
     AddHistoryLine(QString::fromStdString(ChatLineFromWire(Packet.Text)));
+    AnnounceFromPeer(QString::fromStdString(ChatLineFromWire(Packet.Text)));
 }
 
 void TForm1::ReceiveDisconnect()
 {
     AddHistoryLine(QStringLiteral(":: %1 hat die Verbindung getrennt").arg(OpponentName));
+    AnnounceFromPeer(QStringLiteral("%1 hat die Verbindung getrennt").arg(ShownOpponentName()));
 }
 
 void TForm1::ReceiveName(const TDataPacket &Packet)
 {
     OpponentName = PacketText(Packet);
     AddHistoryLine(QStringLiteral(":: Du bist jetzt zu %1 verbunden.").arg(OpponentName));
+    AnnounceFromPeer(QStringLiteral("Du bist jetzt zu %1 verbunden.").arg(ShownOpponentName()));
     // Otherwise the connecting side would name its opponent "keiner" until the first move.
     UpdateStatus();
 }

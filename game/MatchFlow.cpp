@@ -80,7 +80,7 @@ void TForm1::HandlePacket(const TDataPacket &Packet)
             ClearBoard();
             GameState = gsTheirTurn;
             UpdateStatus();
-            Announce(QStringLiteral("Neues Spiel, %1 beginnt").arg(OpponentName));
+            Announce(QStringLiteral("Neues Spiel, %1 beginnt").arg(ShownOpponentName()));
         }
         break;
     case pkChat:

@@ -1,6 +1,8 @@
 #include "Application.h"
 
+#include "Announcer.h"
 #include "MessageBox.h"
+#include "PaintBox.h"
 #include "StatusBar.h"
 
 #include <QAccessible>
@@ -20,7 +22,11 @@ TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv),
       m_title(defaultTitle(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()))
 {
+    // Before any widget exists: an interface, once made, is kept for the widget's life.
     QAccessible::installFactory(&StatusBar::accessibleFactory);
+    QAccessible::installFactory(&Announcer::accessibleFactory);
+    QAccessible::installFactory(&TPaintBox::accessibleFactory);
+    installEventFilter(&m_keyRepeatGuard);
     // The main window asks for the quit itself when it closes.
     setQuitOnLastWindowClosed(false);
     // The layouts are measured for this family; of the fonts a Linux desktop has, this one

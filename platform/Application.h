@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KeyRepeatGuard.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
@@ -74,4 +76,5 @@ private:
     // Our own loop rather than exec(): QCoreApplication::exit() would keep every later modal
     // loop from running, and the boxes shown at exit need one.
     QEventLoop m_mainLoop;
+    KeyRepeatGuard m_keyRepeatGuard;
 };

@@ -10,6 +10,14 @@ TPaintBox::TPaintBox(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+QAccessibleInterface *TPaintBox::accessibleFactory(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("TPaintBox"))
+        return nullptr;
+    auto surface = qobject_cast<TPaintBox *>(object);
+    return surface && surface->OnAccessible ? surface->OnAccessible(surface) : nullptr;
+}
+
 void TPaintBox::Repaint()
 {
     paintCanvas();
