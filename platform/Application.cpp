@@ -106,11 +106,10 @@ bool TApplication::event(QEvent *event)
     return true;
 }
 
-void TApplication::PreferX11()
+bool TApplication::PreferX11()
 {
     const QByteArray platform = preferredPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
-    if (!platform.isEmpty())
-        qputenv("QT_QPA_PLATFORM", platform);
+    return !platform.isEmpty() && qputenv("QT_QPA_PLATFORM", platform);
 }
 
 QByteArray TApplication::preferredPlatform(const QByteArray &requested, const QByteArray &display)

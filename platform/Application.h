@@ -56,8 +56,9 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
     // Before the application object exists: asks for the X11 platform (XWayland on a Wayland
-    // session), on which windows can be placed, unless the user chose a platform.
-    static void PreferX11();
+    // session), on which windows can be placed, unless the user chose a platform. Whether it
+    // set the preference.
+    static bool PreferX11();
     // What QT_QPA_PLATFORM should become, given what it is and DISPLAY; empty: leave it.
     static QByteArray preferredPlatform(const QByteArray &requested, const QByteArray &display);
 
