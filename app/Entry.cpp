@@ -15,7 +15,9 @@
 
 int DropstoneMain(TApplication &app)
 {
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/dropstone.xpm")));
+    // The installed theme icon, sharp at every size; the bundled image where none is installed.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.dropstone.Dropstone"),
+                                                 QIcon(QStringLiteral(":/dropstone.xpm"))));
     // The main window's start-up, the name question included, runs to its end here.
     auto form1 = std::make_unique<TForm1>();
     // Start-up instances of the dialogs, owned by the program and never shown.

@@ -7,6 +7,7 @@
 #include "ui_Unit1.h"
 
 #include "platform/AlignLayout.h"
+#include "platform/Announcer.h"
 #include "platform/Application.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusBar.h"
@@ -40,6 +41,8 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(new Ui::TForm1)
     StatusBar1()->setPanelWidth(1, 100);
     StatusBar1()->setPanelText(0, QStringLiteral("STATUS"));
     StatusBar1()->setPanelText(1, QStringLiteral("Score"));
+    // After the panels, which readers find by their place in the bar.
+    m_announcer = new Announcer(StatusBar1());
     // The stored size is that of the client area below the menu bar.
     resize(565, 374 + menuBar()->sizeHint().height());
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -64,10 +67,9 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(new Ui::TForm1)
         PaintBox1Overlay(painter);
     };
     ui->PaintBox1->installEventFilter(this);
-    // Once for the program: assistive technology reads each main window's board as a table.
-    static const bool boardReadable =
-        (QAccessible::installFactory(&BoardAccessible::factory), true);
-    Q_UNUSED(boardReadable)
+    ui->PaintBox1->OnAccessible = [this](TPaintBox *surface) {
+        return new BoardAccessible(surface, this);
+    };
     ui->PaintBox1->OnMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
                                         int y) {
         TApplication::Protect([&] { PaintBox1MouseDown(button, shift, x, y); });
@@ -233,14 +235,22 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (watched == ui->PaintBox1) {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
             ui->PaintBox1->update();
-            if (event->type() == QEvent::FocusIn)
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (event->type() == QEvent::FocusIn) {
+                // Focus that comes back after a box keeps the mode it left with.
+                if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                    SetKeyboardMode(true);
                 AnnounceChosenCell();
+            }
         }
+        if (event->type() == QEvent::MouseButtonPress)
+            SetKeyboardMode(false);
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);
             bool handled = false;
-            TApplication::Protect(
-                [&] { handled = PaintBox1KeyDown(key->key(), key->modifiers()); });
+            TApplication::Protect([&] {
+                handled = PaintBox1KeyDown(key->key(), key->modifiers(), key->isAutoRepeat());
+            });
             if (handled)
                 return true;
         }

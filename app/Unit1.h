@@ -20,6 +20,7 @@ namespace Ui {
 class TForm1;
 }
 
+class Announcer;
 class BoardAccessible;
 class QAction;
 class QFrame;
@@ -92,17 +93,29 @@ public:
     void ClearBoard();
 
     // Playing with the keyboard and reading the board without sight.
-    bool PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift);
+    bool PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift, bool AutoRepeat = false);
     void PaintBox1Overlay(QPainter &painter);
-    void ChooseColumn(int column);
+    // Whether the chosen column changed.
+    bool ChooseColumn(int column);
+    // The focus frame and the column's ring show in keyboard mode only.
+    void SetKeyboardMode(bool on);
     QString BoardCellName(int column, int row) const;
     QString BoardName() const;
-    // Tells assistive technology what happened, naming the cell that changed (if any).
+    // The chosen column and where a piece would fall into it.
+    QString ChosenColumnPhrase() const;
+    // Why the keyboard's drop into the chosen column cannot happen; empty when it can.
+    QString DropRefusal() const;
+    // Has a screen reader speak the news, naming the cell that changed (if any).
     void Announce(const QString &News, int column = 0, int row = 0);
     void AnnounceMove(int column, int row, std::int32_t player);
+    // News that the peer brought: also asks for attention while the window is not active.
+    void AnnounceFromPeer(const QString &News);
     void AnnounceChosenCell();
-    // The board's accessible table while assistive technology listens, else null.
-    BoardAccessible *ListeningBoard();
+    Announcer *Announcer1() const { return m_announcer; }
+    // Asks the desktop to point the player to the window, unless it is the active one.
+    void CallAttention();
+    // Virtual so that tests can see when the desktop is asked.
+    virtual void RequestAttention();
 
     // Match flow.
     virtual void PlayMove(int column, int row);
@@ -215,6 +228,8 @@ public:
     int LinesInView = 0;
     QStringList PendingHistory;
     qsizetype PendingHistorySize = 0;
+    // Reached by Tab or played by keys since the last click on the board.
+    bool KeyboardMode = false;
 
 protected:
     bool event(QEvent *event) override;
@@ -224,6 +239,7 @@ protected:
 
 private:
     Ui::TForm1 *ui;
+    Announcer *m_announcer = nullptr;
 };
 
 extern TForm1 *Form1;

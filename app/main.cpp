@@ -3,7 +3,11 @@
 
 int main(int argc, char **argv)
 {
-    TApplication::PreferX11();
+    const bool preferred = TApplication::PreferX11();
     TApplication app(argc, argv);
+    // The preference is this process's own: a browser started from the About box chooses its
+    // platform for itself.
+    if (preferred)
+        qunsetenv("QT_QPA_PLATFORM");
     return DropstoneMain(app);
 }

@@ -29,18 +29,22 @@ void TForm1::SendChat(const QString &Line)
 
 void TForm1::ReceiveChat(const TDataPacket &Packet)
 {
-    AddHistoryLine(QString::fromStdString(ChatLineFromWire(Packet.Text)));
+    const QString Line = QString::fromStdString(ChatLineFromWire(Packet.Text));
+    AddHistoryLine(Line);
+    AnnounceFromPeer(Line);
 }
 
 void TForm1::ReceiveDisconnect()
 {
     AddHistoryLine(QStringLiteral(":: %1 hat die Verbindung getrennt").arg(ShownOpponentName()));
+    AnnounceFromPeer(QStringLiteral("%1 hat die Verbindung getrennt").arg(ShownOpponentName()));
 }
 
 void TForm1::ReceiveName(const TDataPacket &Packet)
 {
     OpponentName = PacketText(Packet);
     AddHistoryLine(QStringLiteral(":: Du bist jetzt zu %1 verbunden.").arg(ShownOpponentName()));
+    AnnounceFromPeer(QStringLiteral("Du bist jetzt zu %1 verbunden.").arg(ShownOpponentName()));
     // Otherwise the connecting side would name its opponent "keiner" until the first move.
     UpdateStatus();
 }

@@ -11,7 +11,7 @@ BoardAccessible::BoardAccessible(QWidget *surface, TForm1 *form)
     for (int row = 0; row < RowCount; ++row) {
         for (int column = 0; column < ColumnCount; ++column) {
             auto cell = new BoardCellAccessible(this, row, column);
-            QAccessible::registerAccessibleInterface(cell);
+            m_cellIds[row * ColumnCount + column] = QAccessible::registerAccessibleInterface(cell);
             m_cells[row * ColumnCount + column] = cell;
         }
     }
@@ -19,19 +19,8 @@ BoardAccessible::BoardAccessible(QWidget *surface, TForm1 *form)
 
 BoardAccessible::~BoardAccessible()
 {
-    for (BoardCellAccessible *cell : m_cells)
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(cell));
-}
-
-QAccessibleInterface *BoardAccessible::factory(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("TPaintBox") || !object || !object->isWidgetType())
-        return nullptr;
-    auto surface = static_cast<QWidget *>(object);
-    auto form = qobject_cast<TForm1 *>(surface->window());
-    if (!form || form->PaintBox1() != surface)
-        return nullptr;
-    return new BoardAccessible(surface, form);
+    for (const QAccessible::Id id : m_cellIds)
+        QAccessible::deleteAccessibleInterface(id);
 }
 
 BoardCellAccessible *BoardAccessible::cell(int row, int column) const

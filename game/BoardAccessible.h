@@ -19,9 +19,6 @@ public:
     BoardAccessible(QWidget *surface, TForm1 *form);
     ~BoardAccessible() override;
 
-    // For QAccessible::installFactory: the board surface of a main window.
-    static QAccessibleInterface *factory(const QString &className, QObject *object);
-
     TForm1 *form() const { return m_form; }
     QWidget *surface() const { return widget(); }
     // The cell of a table position, or null outside the table.
@@ -62,6 +59,8 @@ public:
 
 private:
     TForm1 *m_form;
-    // Made once, registered with the accessibility cache, removed with the table.
+    // Made once, registered with the accessibility cache, removed with the table by the ids
+    // the cache gave: while the cache itself tears down, it cannot be asked for them.
     std::array<BoardCellAccessible *, RowCount * ColumnCount> m_cells{};
+    std::array<QAccessible::Id, RowCount * ColumnCount> m_cellIds{};
 };

@@ -6,52 +6,72 @@
 
 #include <QPainter>
 
-bool TForm1::PaintBox1KeyDown(int Key, Qt::KeyboardModifiers)
+bool TForm1::PaintBox1KeyDown(int Key, Qt::KeyboardModifiers, bool AutoRepeat)
 {
+    int column = 0;
     switch (Key) {
     case Qt::Key_Left:
-        ChooseColumn(ChosenColumn - 1);
-        return true;
+        column = ChosenColumn - 1;
+        break;
     case Qt::Key_Right:
-        ChooseColumn(ChosenColumn + 1);
-        return true;
+        column = ChosenColumn + 1;
+        break;
     case Qt::Key_Home:
-        ChooseColumn(1);
-        return true;
+        column = 1;
+        break;
     case Qt::Key_End:
-        ChooseColumn(TBoard::Columns);
-        return true;
+        column = TBoard::Columns;
+        break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
     case Qt::Key_Down:
-        // The path of a click on the column's lowest free cell, rules and all.
-        if (const int row = Board.freeRow(ChosenColumn))
-            PlayMove(ChosenColumn, row);
+        SetKeyboardMode(true);
+        // A held key drops one piece, and its repeats say nothing.
+        if (AutoRepeat)
+            return true;
+        if (const QString refusal = DropRefusal(); !refusal.isEmpty())
+            Announce(refusal);
+        else
+            // The path of a click on the column's lowest free cell, rules and all.
+            PlayMove(ChosenColumn, Board.freeRow(ChosenColumn));
         return true;
     default:
-        if (Key >= Qt::Key_1 && Key < Qt::Key_1 + TBoard::Columns) {
-            ChooseColumn(Key - Qt::Key_0);
-            return true;
-        }
-        return false;
+        if (Key < Qt::Key_1 || Key >= Qt::Key_1 + TBoard::Columns)
+            return false;
+        column = Key - Qt::Key_0;
+        break;
     }
+    SetKeyboardMode(true);
+    // Repeats at an edge, where nothing changes, stay silent.
+    if (ChooseColumn(column) || !AutoRepeat)
+        Announce(ChosenColumnPhrase());
+    return true;
 }
 
-void TForm1::ChooseColumn(int column)
+bool TForm1::ChooseColumn(int column)
 {
     const int chosen = std::clamp(column, 1, TBoard::Columns);
     if (chosen == ChosenColumn)
-        return;
+        return false;
     ChosenColumn = chosen;
     PaintBox1()->update();
-    AnnounceChosenCell();
+    return true;
+}
+
+void TForm1::SetKeyboardMode(bool on)
+{
+    if (KeyboardMode == on)
+        return;
+    KeyboardMode = on;
+    PaintBox1()->update();
 }
 
 void TForm1::PaintBox1Overlay(QPainter &painter)
 {
     TPaintBox *surface = PaintBox1();
-    if (!surface->hasFocus())
+    // Mouse players see the board as it is; the marks are for who plays from the keyboard.
+    if (!surface->hasFocus() || !KeyboardMode)
         return;
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);

@@ -1,10 +1,12 @@
-// What the board says to assistive technology, and the events that make a screen reader
-// announce a change.
+// What the board says to assistive technology, and what a screen reader speaks of the game.
 #include "app/Unit1.h"
 
 #include "game/BoardAccessible.h"
 #include "game/BoardCellAccessible.h"
+#include "platform/Announcer.h"
 #include "platform/PaintBox.h"
+
+#include <QApplication>
 
 QString TForm1::BoardCellName(int column, int row) const
 {
@@ -26,27 +28,38 @@ QString TForm1::BoardName() const
         .arg(ChosenColumn);
 }
 
-BoardAccessible *TForm1::ListeningBoard()
+QString TForm1::ChosenColumnPhrase() const
 {
-    if (!QAccessible::isActive())
-        return nullptr;
-    return dynamic_cast<BoardAccessible *>(QAccessible::queryAccessibleInterface(PaintBox1()));
+    if (const int row = Board.freeRow(ChosenColumn))
+        return QStringLiteral("Spalte %1, Stein fällt in Zeile %2").arg(ChosenColumn).arg(row);
+    return QStringLiteral("Spalte %1 ist voll").arg(ChosenColumn);
+}
+
+QString TForm1::DropRefusal() const
+{
+    switch (GameState) {
+    case gsMyTurn:
+        return Board.freeRow(ChosenColumn) ? QString() : ChosenColumnPhrase();
+    case gsTheirTurn:
+        return QStringLiteral("%1 ist am Zug").arg(ShownOpponentName());
+    default:
+        return TurnText();
+    }
 }
 
 void TForm1::Announce(const QString &News, int column, int row)
 {
     BoardNews = News;
-    BoardAccessible *board = ListeningBoard();
-    if (!board)
+    Announcer1()->say(News);
+    // Readers that keep the table's cells learn that one changed.
+    if (!QAccessible::isActive() || !TBoard::contains(column, row))
         return;
-    if (BoardCellAccessible *cell = board->boardCell(column, row)) {
+    auto board =
+        dynamic_cast<BoardAccessible *>(QAccessible::queryAccessibleInterface(PaintBox1()));
+    if (BoardCellAccessible *cell = board ? board->boardCell(column, row) : nullptr) {
         QAccessibleEvent changed(cell, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&changed);
     }
-    QAccessibleEvent news(board, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&news);
-    QAccessibleEvent name(board, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&name);
 }
 
 void TForm1::AnnounceMove(int column, int row, std::int32_t player)
@@ -55,15 +68,35 @@ void TForm1::AnnounceMove(int column, int row, std::int32_t player)
                                            : QStringLiteral("%1 setzt").arg(ShownOpponentName());
     Announce(QStringLiteral("%1 in Spalte %2, Zeile %3").arg(who).arg(column).arg(row), column,
              row);
+    if (player != cellMine)
+        CallAttention();
+}
+
+void TForm1::AnnounceFromPeer(const QString &News)
+{
+    Announce(News);
+    CallAttention();
+}
+
+void TForm1::CallAttention()
+{
+    if (!isActiveWindow())
+        RequestAttention();
+}
+
+void TForm1::RequestAttention()
+{
+    QApplication::alert(this);
 }
 
 void TForm1::AnnounceChosenCell()
 {
-    BoardAccessible *board = PaintBox1()->hasFocus() ? ListeningBoard() : nullptr;
+    if (!PaintBox1()->hasFocus() || !QAccessible::isActive())
+        return;
+    auto board =
+        dynamic_cast<BoardAccessible *>(QAccessible::queryAccessibleInterface(PaintBox1()));
     if (!board)
         return;
     QAccessibleEvent focus(board->chosenCell(), QAccessible::Focus);
     QAccessible::updateAccessibility(&focus);
-    QAccessibleEvent name(board, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&name);
 }

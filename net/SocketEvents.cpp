@@ -105,6 +105,7 @@ void TForm1::SendName()
 
 void TForm1::CloseConnection()
 {
+    const bool Ended = ConnState == cnConnected;
     WSAAsyncSelect(Sock, this, WM_USER, 0);
     if (Sock != 0 && closesocket(Sock) != 0)
         ReportSocketError(QStringLiteral("Disconnect (closesocket)"));
@@ -115,6 +116,8 @@ void TForm1::CloseConnection()
     GameState = gsNoGame;
     ClearConnectionBuffers();
     UpdateStatus();
+    if (Ended)
+        Announce(QStringLiteral("Verbindung beendet"));
 }
 
 void TForm1::Disconnect1Click()

@@ -1,6 +1,8 @@
 #include "Application.h"
 
+#include "Announcer.h"
 #include "MessageBox.h"
+#include "PaintBox.h"
 #include "StatusBar.h"
 
 #include <QAccessible>
@@ -20,7 +22,11 @@ TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv),
       m_title(defaultTitle(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()))
 {
+    // Before any widget exists: an interface, once made, is kept for the widget's life.
     QAccessible::installFactory(&StatusBar::accessibleFactory);
+    QAccessible::installFactory(&Announcer::accessibleFactory);
+    QAccessible::installFactory(&TPaintBox::accessibleFactory);
+    installEventFilter(&m_keyRepeatGuard);
     // The main window asks for the quit itself when it closes.
     setQuitOnLastWindowClosed(false);
     // The layouts are measured for this family. Of the readable fonts a Linux desktop has,
@@ -103,11 +109,10 @@ bool TApplication::event(QEvent *event)
     return true;
 }
 
-void TApplication::PreferX11()
+bool TApplication::PreferX11()
 {
     const QByteArray platform = preferredPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
-    if (!platform.isEmpty())
-        qputenv("QT_QPA_PLATFORM", platform);
+    return !platform.isEmpty() && qputenv("QT_QPA_PLATFORM", platform);
 }
 
 QByteArray TApplication::preferredPlatform(const QByteArray &requested, const QByteArray &display)

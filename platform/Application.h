@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KeyRepeatGuard.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
@@ -54,8 +56,9 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
     // Before the application object exists: asks for the X11 platform (XWayland on a Wayland
-    // session), on which windows can be placed, unless the user chose a platform.
-    static void PreferX11();
+    // session), on which windows can be placed, unless the user chose a platform. Whether it
+    // set the preference.
+    static bool PreferX11();
     // What QT_QPA_PLATFORM should become, given what it is and DISPLAY; empty: leave it.
     static QByteArray preferredPlatform(const QByteArray &requested, const QByteArray &display);
 
@@ -74,4 +77,5 @@ private:
     // Our own loop rather than exec(): QCoreApplication::exit() would keep every later modal
     // loop from running, and the boxes shown at exit need one.
     QEventLoop m_mainLoop;
+    KeyRepeatGuard m_keyRepeatGuard;
 };

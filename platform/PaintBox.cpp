@@ -17,6 +17,14 @@ QImage &TPaintBox::Canvas()
     return m_canvas;
 }
 
+QAccessibleInterface *TPaintBox::accessibleFactory(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("TPaintBox"))
+        return nullptr;
+    auto surface = qobject_cast<TPaintBox *>(object);
+    return surface && surface->OnAccessible ? surface->OnAccessible(surface) : nullptr;
+}
+
 void TPaintBox::Repaint()
 {
     m_stale = true;

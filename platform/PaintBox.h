@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
+class QAccessibleInterface;
 class QPainter;
 
 #include <functional>
@@ -19,6 +20,7 @@ public:
     using PaintHandler = std::function<void()>;
     using MouseHandler = std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)>;
     using OverlayHandler = std::function<void(QPainter &)>;
+    using AccessibleHandler = std::function<QAccessibleInterface *(TPaintBox *)>;
 
     explicit TPaintBox(QWidget *parent = nullptr);
 
@@ -29,6 +31,12 @@ public:
     // Paints over the canvas whenever the surface is shown, never into it: what it draws
     // (a focus frame) comes and goes with update() and leaves the canvas as it was.
     OverlayHandler OnOverlay;
+    // Makes what assistive technology reads of the surface; unset, it is a plain widget. Set
+    // it before the surface is shown: the first interface made is kept for good.
+    AccessibleHandler OnAccessible;
+
+    // For QAccessible::installFactory: asks the surface's OnAccessible.
+    static QAccessibleInterface *accessibleFactory(const QString &className, QObject *object);
 
     // Null while the surface is empty or too large to hold. It has the screen's device pixel
     // ratio: at 100 % one pixel a pixel of the surface. Repainted first if a repaint is due.

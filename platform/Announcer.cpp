@@ -1,0 +1,86 @@
+#include "Announcer.h"
+
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+
+class AnnouncerAccessible : public QAccessibleWidget
+{
+public:
+    explicit AnnouncerAccessible(Announcer *announcer)
+        : QAccessibleWidget(announcer, QAccessible::Notification)
+    {}
+
+    QString text(QAccessible::Text type) const override
+    {
+        return type == QAccessible::Name ? static_cast<Announcer *>(widget())->spoken() : QString();
+    }
+
+    // Showing although it has no size: readers ignore what is not shown.
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.invisible = !widget()->isVisible();
+        state.readOnly = true;
+        return state;
+    }
+};
+
+} // namespace
+
+Announcer::Announcer(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Announcer"));
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(0, 0, 0, 0);
+}
+
+void Announcer::say(const QString &phrase)
+{
+    if (phrase.isEmpty())
+        return;
+    m_pending << (phrase.size() > LongestPhrase ? phrase.left(LongestPhrase) + QChar(0x2026)
+                                                : phrase);
+    if (m_pending.size() > 1)
+        return;
+    QTimer::singleShot(0, this, &Announcer::flush);
+    qApp->installEventFilter(this);
+}
+
+void Announcer::flush()
+{
+    if (m_pending.isEmpty())
+        return;
+    qApp->removeEventFilter(this);
+    m_spoken.clear();
+    for (const QString &phrase : std::as_const(m_pending)) {
+        if (!m_spoken.isEmpty())
+            m_spoken +=
+                m_spoken.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ");
+        m_spoken += phrase;
+    }
+    m_pending.clear();
+    emit spokenOut(m_spoken);
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent shown(this, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+}
+
+bool Announcer::eventFilter(QObject *watched, QEvent *event)
+{
+    // Before a window's own events: the window shows after what was said before it.
+    if (event->type() == QEvent::Show && watched->isWidgetType() &&
+        static_cast<QWidget *>(watched)->isWindow())
+        flush();
+    return QWidget::eventFilter(watched, event);
+}
+
+QAccessibleInterface *Announcer::accessibleFactory(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("Announcer") || !object || !object->isWidgetType())
+        return nullptr;
+    return new AnnouncerAccessible(static_cast<Announcer *>(object));
+}

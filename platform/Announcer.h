@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QAccessibleInterface;
+
+// Speaks short news through a screen reader. Qt has no announcement event here, so this is
+// an empty, zero-sized widget that assistive technology sees as a notification: readers
+// speak a notification when it shows, and it shows again with each phrase. Placed inside a
+// status bar, it is read without its role name.
+//
+// Phrases said in one pass of the event loop are spoken as one, so that none cuts off the one
+// before; they go out before any window shows, so that a box taking the focus follows them.
+class Announcer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Longest phrase spoken; a longer one is cut and ends in "…".
+    static constexpr int LongestPhrase = 200;
+
+    explicit Announcer(QWidget *parent);
+
+    void say(const QString &phrase);
+    // Speaks what waits now rather than at the end of the current pass.
+    void flush();
+    // What the notification read last.
+    QString spoken() const { return m_spoken; }
+
+    // For QAccessible::installFactory.
+    static QAccessibleInterface *accessibleFactory(const QString &className, QObject *object);
+
+signals:
+    // Each utterance as it goes out, for whoever checks what is heard.
+    void spokenOut(const QString &utterance);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QStringList m_pending;
+    QString m_spoken;
+};
