@@ -57,11 +57,6 @@ QString TForm1::TurnText() const
     }
 }
 
-QString TForm1::ShownOpponentName() const
-{
-    return OpponentName.size() > 64 ? OpponentName.left(64) + QChar(0x2026) : OpponentName;
-}
-
 void TForm1::SetMenuStates(bool connect, bool disconnect, bool listen, bool stopListening)
 {
     Connect1()->setEnabled(connect);
