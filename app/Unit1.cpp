@@ -85,12 +85,14 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(new Ui::TForm1)
     bind(ui->Listen1, &TForm1::Listen1Click);
     bind(ui->StopListening1, &TForm1::StopListening1Click);
     bind(ui->about1, &TForm1::about1Click);
+    bind(ui->Computer1, &TForm1::Computer1Click);
 
     FormCreate();
 }
 
 TForm1::~TForm1()
 {
+    StopOpponent();
     FormDestroy();
     delete ui;
     if (Form1 == this)
@@ -137,6 +139,10 @@ QAction *TForm1::StopListening1() const
 {
     return ui->StopListening1;
 }
+QAction *TForm1::Computer1() const
+{
+    return ui->Computer1;
+}
 
 void TForm1::FormCreate()
 {
@@ -175,6 +181,7 @@ void TForm1::FormCreate()
     ui->Disconnect1->setText(QStringLiteral("Verbindung &trennen"));
     ui->Listen1->setText(QStringLiteral("&Hören..."));
     ui->StopListening1->setText(QStringLiteral("&Hören stoppen"));
+    ui->Computer1->setText(QStringLiteral("Gegen den &Computer..."));
     ui->Help1->setTitle(QStringLiteral("&Hilfe"));
     ui->about1->setText(QStringLiteral("&Über..."));
     ui->Memo2->setAccessibleName(QStringLiteral("Chatverlauf"));

@@ -26,6 +26,7 @@ class QAction;
 class QFrame;
 class QPainter;
 class QPlainTextEdit;
+class QProcess;
 class StatusBar;
 class TPaintBox;
 
@@ -55,6 +56,7 @@ public:
     QAction *Disconnect1() const;
     QAction *Listen1() const;
     QAction *StopListening1() const;
+    QAction *Computer1() const;
 
     // Start-up and shutdown.
     void FormCreate();
@@ -82,6 +84,7 @@ public:
     void Listen1Click();
     void StopListening1Click();
     void about1Click();
+    void Computer1Click();
 
     // Board view.
     void PaintBox1Paint();
@@ -186,6 +189,15 @@ public:
     void CloseConnection();
     void ReportSocketError(const QString &Where);
 
+    // The computer opponent, a child process that the ordinary connect path plays against.
+    // Starts it at level (0 to 2) and returns the loopback port it listens on; empty when it
+    // could not be started.
+    QString StartOpponent(int level);
+    // Ends the child, if any, and waits for it: it lives no longer than its connection.
+    void StopOpponent();
+    static constexpr int OpponentStartTimeoutMs = 5000;
+    static constexpr int OpponentStopTimeoutMs = 1000;
+
     // The state, in its declared order.
     QString ListenStatusText;
     TBoard Board;
@@ -230,6 +242,11 @@ public:
     qsizetype PendingHistorySize = 0;
     // Reached by Tab or played by keys since the last click on the board.
     bool KeyboardMode = false;
+    // The computer opponent's process while it runs; the level last chosen for it, for the run.
+    QProcess *Opponent = nullptr;
+    int ComputerLevel = 1;
+    // Its executable; empty means dropstone-opponent next to the program's own.
+    QString OpponentProgram;
 
 protected:
     bool event(QEvent *event) override;

@@ -60,6 +60,8 @@ QString TForm1::TurnText() const
 void TForm1::SetMenuStates(bool connect, bool disconnect, bool listen, bool stopListening)
 {
     Connect1()->setEnabled(connect);
+    // Playing the computer is one more way of connecting.
+    Computer1()->setEnabled(connect);
     Disconnect1()->setEnabled(disconnect);
     Listen1()->setEnabled(listen);
     StopListening1()->setEnabled(stopListening);

@@ -115,6 +115,7 @@ void TForm1::CloseConnection()
     ConnState = cnDisconnected;
     GameState = gsNoGame;
     ClearConnectionBuffers();
+    StopOpponent();
     UpdateStatus();
     if (Ended)
         Announce(QStringLiteral("Verbindung beendet"));

@@ -144,6 +144,8 @@ public:
     void send(const QByteArray &bytes);
     // Waits until at least count bytes have arrived in all.
     bool receive(qsizetype count);
+    // Waits until the other end has closed the connection, keeping what arrived before.
+    bool waitClosed(int timeout = NetTimeout);
     // A reset rather than an orderly close, as when the network fails.
     void close(bool reset = false);
 

@@ -1,6 +1,7 @@
 // Kept apart from the tests: the system's socket headers clash with the sockets layer's names.
 #include "MatchSupport.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -62,6 +63,18 @@ bool RawPeer::receive(qsizetype count)
             return received.size() >= count;
         },
         NetTimeout);
+}
+
+bool RawPeer::waitClosed(int timeout)
+{
+    return QTest::qWaitFor(
+        [&] {
+            char buffer[4096];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            received.append(buffer, qMax(ssize_t(0), n));
+            return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+        },
+        timeout);
 }
 
 void RawPeer::close(bool reset)

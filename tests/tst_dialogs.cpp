@@ -1,5 +1,6 @@
-// The connect, listen, play-again, about and name dialogs: how they end, the about links,
-// whether their texts fit their controls, and the names a screen reader gives their fields.
+// The connect, listen, play-again, about, name and computer-level dialogs: how they end, the
+// about links, whether their texts fit their controls, and the names a screen reader gives
+// their fields.
 // CTest runs the text-fit table once more at 200 % scale (QT_SCALE_FACTOR=2).
 #include "TestSupport.h"
 
@@ -8,12 +9,14 @@
 #include "app/dialogs/Unit3.h"
 #include "app/dialogs/Unit5.h"
 #include "app/dialogs/Unit6.h"
+#include "app/dialogs/Unit7.h"
 
 #include <QAccessible>
 #include <QDesktopServices>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QStyleOptionButton>
 #include <QUrl>
@@ -30,6 +33,8 @@ static std::unique_ptr<ModalForm> makeDialog(const QString &name)
         return std::make_unique<TForm5>();
     if (name == "name")
         return std::make_unique<TForm4>();
+    if (name == "computer")
+        return std::make_unique<TForm7>();
     return std::make_unique<TForm6>();
 }
 
@@ -56,6 +61,15 @@ static QRect textRoom(QPushButton *button)
     if (button->autoDefault())
         option.features |= QStyleOptionButton::AutoDefaultButton;
     return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+}
+
+// Where a radio button draws its text: right of its indicator.
+static QRect textRoom(QRadioButton *radio)
+{
+    QStyleOptionButton option;
+    option.initFrom(radio);
+    option.text = radio->text();
+    return radio->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, radio);
 }
 
 // A label has the space from its left edge to the dialog's edge or to the first control to its
@@ -93,6 +107,9 @@ private slots:
         QTest::newRow("about, enter on okay") << "enter on Button1" << 1;
         // Without a cancel button Escape does nothing; okay is clicked after it.
         QTest::newRow("about, escape") << "escape" << 1;
+        QTest::newRow("computer, enter") << "enter" << 1;
+        QTest::newRow("computer, escape") << "escape" << 2;
+        QTest::newRow("computer, close box") << "close" << 2;
     }
 
     void results()
@@ -144,6 +161,7 @@ private slots:
             {"name", {"Label1", "Button1"}},
             {"again", {"Label1", "Button1", "Button2"}},
             {"about", {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Button1"}},
+            {"computer", {"RadioButton1", "RadioButton2", "RadioButton3", "Button1", "Button2"}},
         };
         const int percent = qRound(qApp->devicePixelRatio() * 100);
         for (const auto &[dialog, names] : controls) {
@@ -173,6 +191,9 @@ private slots:
         if (auto button = qobject_cast<QPushButton *>(widget)) {
             text = button->text();
             room = textRoom(button);
+        } else if (auto radio = qobject_cast<QRadioButton *>(widget)) {
+            text = radio->text();
+            room = textRoom(radio);
         } else {
             auto label = qobject_cast<QLabel *>(widget);
             QVERIFY(label);
