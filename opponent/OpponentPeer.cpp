@@ -6,13 +6,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <random>
+#include <utility>
 
 using namespace std::chrono;
 
 OpponentPeer::OpponentPeer(int socket, int watchFd, engine::Level level, std::string name)
-    : m_socket(socket), m_watchFd(watchFd), m_match(std::move(name)), m_thinker(level)
+    : m_socket(socket), m_watchFd(watchFd), m_match(std::move(name)), m_thinker(level),
+      m_random(std::random_device()())
 {}
 
 void OpponentPeer::run()
@@ -77,9 +79,8 @@ bool OpponentPeer::carryOut(const OpponentMatch::Actions &actions, Clock::time_p
     if (m_pending && m_pending->generation != m_match.generation())
         m_pending.reset();
     if (actions.think) {
-        thread_local std::minstd_rand random{std::random_device()()};
         const auto pause = milliseconds(std::uniform_int_distribution<milliseconds::rep>(
-            ShortestPause.count(), LongestPause.count())(random));
+            ShortestPause.count(), LongestPause.count())(m_random));
         m_pending = Pending{m_match.generation(), since + pause, std::nullopt};
         m_thinker.request(m_match.generation(), m_match.moves(), since + Latest, ThinkingBudget);
     }

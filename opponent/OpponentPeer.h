@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <optional>
+#include <random>
 #include <string>
 
 // Serves one connection to the window until it ends: packets in, the engine's moves out after
@@ -51,4 +52,5 @@ private:
     Thinker m_thinker;
     ReceiveBuffer m_incoming;
     std::optional<Pending> m_pending;
+    std::minstd_rand m_random;
 };

@@ -347,12 +347,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
 
-        QTest::newRow("noise") << QByteArray("\xff\x01\x06\x08XXXX\x00\x13\x37", 13);
+        QTest::newRow("noise") << QByteArray::fromHex("ff01060858585858001337");
         QTest::newRow("foreign tag") << QByteArray(encoded({moveTo(4)})).replace("DSIN", "DSIX");
+        // A text whose length reads as negative.
         QTest::newRow("negative length")
-            << QByteArray("\x01\x06\x08"
-                          "DSIN1000\x02\x00\x02\x00\x02\x00\x0c\xff\xff\xff\xff",
-                          22);
+            << encoded({packetOf(pkMove)}).left(17) + QByteArray::fromHex("0cffffffff");
         QTest::newRow("columns off the board")
             << encoded({moveTo(0), moveTo(8), moveTo(-1), moveTo(100000)});
         QTest::newRow("unknown kind") << encoded({packetOf(99, "x", 4)});
