@@ -1,82 +1,205 @@
-#include "Engine.h"
+#include "engine/Engine.h"
 
-#include <array>
+#include "engine/Book.h"
+#include "engine/BookLocation.h"
+#include "engine/HeuristicSearch.h"
+#include "engine/Solver.h"
+
+#include <memory>
 #include <random>
 
 namespace engine {
 
 namespace {
 
-constexpr int Columns = 7;
-constexpr int Rows = 6;
+// Strong's tables: 16 MiB of exact bounds and 8 MiB for the heuristic search.
+constexpr std::size_t SolverSlots = std::size_t(1) << 21;
+constexpr std::size_t StrongSearchSlots = std::size_t(1) << 19;
+constexpr std::size_t MediumSearchSlots = std::size_t(1) << 16;
+constexpr int MediumDepth = 5;
+// Solves from fewer stones do not finish within 500 ms on a current PC (see bench_engine).
+constexpr int ExactFrom = 10;
+// Medium picks at random among moves scoring this close to the best.
+constexpr int MediumMargin = 8;
 
-using Grid = std::array<std::array<int, Rows>, Columns>;
-
-int freeRow(const Grid &grid, int column)
+int column(int index)
 {
-    for (int row = 0; row < Rows; ++row) {
-        if (grid[column][row] == 0)
-            return row;
-    }
-    return -1;
-}
-
-bool winsAt(const Grid &grid, int column, int row, int side)
-{
-    static constexpr int Directions[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
-    for (const auto &direction : Directions) {
-        int count = 1;
-        for (int sign : {1, -1}) {
-            int c = column + sign * direction[0];
-            int r = row + sign * direction[1];
-            while (c >= 0 && c < Columns && r >= 0 && r < Rows && grid[c][r] == side) {
-                ++count;
-                c += sign * direction[0];
-                r += sign * direction[1];
-            }
-        }
-        if (count >= 4)
-            return true;
-    }
-    return false;
+    return index + 1;
 }
 
 } // namespace
 
 struct Engine::Private
 {
+    Level level;
     std::mt19937_64 random;
+    Book book;
+    std::unique_ptr<Solver> solver;
+    std::unique_ptr<HeuristicSearch> search;
+
+    int choose(const Position &position, Clock::time_point start, std::chrono::milliseconds budget);
+    int strong(const Position &position, Clock::time_point start, std::chrono::milliseconds budget);
+    int medium(const Position &position);
+    int easy(const Position &position);
+    int fromBook(const Position &position) const;
+    int pick(const std::vector<int> &columns)
+    {
+        return columns[std::uniform_int_distribution<std::size_t>(0, columns.size() - 1)(random)];
+    }
 };
 
-Engine::Engine(Level, std::uint64_t seed) : d(new Private{std::mt19937_64(seed)}) {}
+Engine::Engine(Level level, std::uint64_t seed)
+    : d(new Private{level, std::mt19937_64(seed), {}, {}, {}})
+{
+    if (level == Level::Strong) {
+        const std::string path = findBookPath();
+        if (!path.empty())
+            d->book.load(path);
+        d->solver = std::make_unique<Solver>(SolverSlots);
+        d->search = std::make_unique<HeuristicSearch>(StrongSearchSlots);
+    } else if (level == Level::Medium) {
+        d->search = std::make_unique<HeuristicSearch>(MediumSearchSlots);
+    }
+}
 
 Engine::~Engine()
 {
     delete d;
 }
 
-int Engine::chooseMove(const std::vector<int> &moves, std::chrono::milliseconds)
+int Engine::chooseMove(const std::vector<int> &moves, std::chrono::milliseconds budget)
 {
-    Grid grid{};
-    int side = 1;
-    for (int move : moves) {
-        const int row = freeRow(grid, move - 1);
-        if (move >= 1 && move <= Columns && row >= 0)
-            grid[move - 1][row] = side;
-        side = 3 - side;
+    const Clock::time_point start = Clock::now();
+    Position position;
+    replay(moves, position); // a bad history leaves the position before its first bad move
+    if (position.possible() == 0)
+        return 1; // a full board has no move; the caller's contract excludes it
+    // Strong searches one of each mirror pair, so mirrored games get mirrored answers.
+    if (d->level == Level::Strong && position.mirroredKey() < position.key())
+        return Position::Width - d->choose(position.mirrored(), start, budget);
+    return column(d->choose(position, start, budget));
+}
+
+int Engine::Private::choose(const Position &position, Clock::time_point start,
+                            std::chrono::milliseconds budget)
+{
+    for (int index : CentreFirst) {
+        if (position.canPlay(index) && position.isWinningMove(index))
+            return index;
     }
-    std::vector<int> legal;
-    for (int column = 0; column < Columns; ++column) {
-        const int row = freeRow(grid, column);
-        if (row < 0)
+    if (level != Level::Easy && position.nonLosingMoves() == 0) {
+        // Lost at the opponent's next stone whatever we do; block one of the wins as a person
+        // would rather than leave it open.
+        const std::uint64_t threats = position.opponentWinningCells() & position.possible();
+        for (int index : CentreFirst) {
+            if (threats & Position::columnMask(index))
+                return index;
+        }
+    }
+    switch (level) {
+    case Level::Strong:
+        return strong(position, start, budget);
+    case Level::Medium:
+        return medium(position);
+    case Level::Easy:
+        break;
+    }
+    return easy(position);
+}
+
+// The best move by the book's values; -1 when the book does not cover the children or says
+// every move loses (the search then makes the loss as hard to find as it can).
+int Engine::Private::fromBook(const Position &position) const
+{
+    if (book.isEmpty() || position.moves() + 1 > book.depth())
+        return -1;
+    int best = -2;
+    int bestIndex = -1;
+    for (int index : CentreFirst) {
+        if (!position.canPlay(index))
             continue;
-        if (winsAt(grid, column, row, side))
-            return column + 1;
-        legal.push_back(column + 1);
+        Position child = position;
+        child.play(index);
+        const std::optional<int> value = book.value(child);
+        if (!value)
+            return -1;
+        if (-*value > best) {
+            best = -*value;
+            bestIndex = index;
+        }
     }
-    if (legal.empty())
-        return 1;
-    return legal[std::uniform_int_distribution<std::size_t>(0, legal.size() - 1)(d->random)];
+    return best >= 0 ? bestIndex : -1;
+}
+
+int Engine::Private::strong(const Position &position, Clock::time_point start,
+                            std::chrono::milliseconds budget)
+{
+    if (const int index = fromBook(position); index >= 0)
+        return index;
+    // Half the budget for an exact solve, most of the rest for the heuristic search; the
+    // remainder is margin for the caller. Before ExactFrom stones a solve never finishes in
+    // time, so the search has all of it.
+    if (position.moves() >= ExactFrom) {
+        if (const std::optional<Solver::Move> move = solver->bestMove(position, start + budget / 2))
+            return move->column;
+    }
+    const std::optional<HeuristicSearch::Result> result =
+        search->iterate(position, start + budget * 85 / 100, Position::Cells);
+    if (result)
+        return result->column;
+    const std::uint64_t safe = position.nonLosingMoves();
+    for (int index : CentreFirst) {
+        if (position.canPlay(index) && (!safe || (safe & Position::columnMask(index))))
+            return index;
+    }
+    return 0;
+}
+
+int Engine::Private::medium(const Position &position)
+{
+    const std::array<std::optional<int>, Position::Width> scores =
+        search->moveScores(position, MediumDepth);
+    const std::uint64_t safe = position.nonLosingMoves();
+    int best = -3 * HeuristicSearch::Proven;
+    for (int index = 0; index < Position::Width; ++index) {
+        if (scores[index] && (!safe || (safe & Position::columnMask(index))))
+            best = std::max(best, *scores[index]);
+    }
+    const bool proven = best >= HeuristicSearch::Proven || best <= -HeuristicSearch::Proven;
+    const int margin = proven ? 0 : MediumMargin;
+    std::vector<int> candidates;
+    for (int index = 0; index < Position::Width; ++index) {
+        if (scores[index] && (!safe || (safe & Position::columnMask(index))) &&
+            *scores[index] >= best - margin && *scores[index] > -HeuristicSearch::Proven)
+            candidates.push_back(index);
+    }
+    if (candidates.empty()) {
+        for (int index = 0; index < Position::Width; ++index) {
+            if (scores[index] && *scores[index] == best)
+                candidates.push_back(index);
+        }
+    }
+    return pick(candidates);
+}
+
+int Engine::Private::easy(const Position &position)
+{
+    // Sees the opponent's immediate win only every other time.
+    const std::uint64_t threats = position.opponentWinningCells() & position.possible();
+    if (threats && std::bernoulli_distribution(0.5)(random)) {
+        for (int index = 0; index < Position::Width; ++index) {
+            if (threats & Position::columnMask(index))
+                return index;
+        }
+    }
+    // Otherwise anywhere, the centre somewhat more often.
+    static constexpr int Weights[Position::Width] = {1, 2, 3, 4, 3, 2, 1};
+    std::vector<int> columns;
+    for (int index = 0; index < Position::Width; ++index) {
+        if (position.canPlay(index))
+            columns.insert(columns.end(), Weights[index], index);
+    }
+    return pick(columns);
 }
 
 } // namespace engine

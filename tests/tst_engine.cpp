@@ -1,0 +1,399 @@
+// The computer player: exact values against a plain exhaustive search, the moves each level
+// must find, mirror symmetry, the opening book against the solver, and games between levels.
+#include "engine/Book.h"
+#include "engine/BookLocation.h"
+#include "engine/Engine.h"
+#include "engine/Solver.h"
+
+#include <QTest>
+
+#include <random>
+
+using namespace engine;
+
+Q_DECLARE_METATYPE(engine::Level)
+Q_DECLARE_METATYPE(std::vector<int>)
+
+namespace {
+
+// A board as plain cells, for a search that shares nothing with the engine's.
+struct Grid
+{
+    int cells[7][6] = {};
+    int heights[7] = {};
+    int moves = 0;
+
+    bool fourThrough(int c, int r) const
+    {
+        const int who = cells[c][r];
+        for (const auto &[dc, dr] : {std::pair{1, 0}, {0, 1}, {1, 1}, {1, -1}}) {
+            int n = 1;
+            for (int s : {1, -1}) {
+                for (int k = 1; k < 4; ++k) {
+                    const int x = c + s * k * dc;
+                    const int y = r + s * k * dr;
+                    if (x < 0 || x > 6 || y < 0 || y > 5 || cells[x][y] != who)
+                        break;
+                    ++n;
+                }
+            }
+            if (n >= 4)
+                return true;
+        }
+        return false;
+    }
+    // Exact score for the side to move in the engine's convention.
+    int value()
+    {
+        int best = -100;
+        for (int c = 0; c < 7; ++c) {
+            if (heights[c] == 6)
+                continue;
+            const int r = heights[c];
+            cells[c][r] = 1 + moves % 2;
+            ++heights[c];
+            ++moves;
+            int score;
+            if (fourThrough(c, r))
+                score = (42 + 1 - (moves - 1)) / 2;
+            else
+                score = moves == 42 ? 0 : -value();
+            --moves;
+            --heights[c];
+            cells[c][r] = 0;
+            best = std::max(best, score);
+        }
+        return best;
+    }
+};
+
+Position positionOf(const std::vector<int> &moves)
+{
+    Position position;
+    if (!replay(moves, position))
+        qFatal("bad test position");
+    return position;
+}
+
+Grid gridOf(const std::vector<int> &moves)
+{
+    Grid grid;
+    for (int column : moves) {
+        grid.cells[column - 1][grid.heights[column - 1]++] = 1 + grid.moves % 2;
+        ++grid.moves;
+    }
+    return grid;
+}
+
+std::vector<int> movesOf(const char *text)
+{
+    std::vector<int> moves;
+    for (; *text; ++text)
+        moves.push_back(*text - '0');
+    return moves;
+}
+
+// Random games without a four, stopped at plies stones, where the side to move can (or
+// cannot) win at once.
+std::vector<int> randomPosition(std::mt19937_64 &random, int plies, bool winnable = false)
+{
+    for (;;) {
+        Position position;
+        std::vector<int> moves;
+        while (int(moves.size()) < plies) {
+            const int column = int(random() % 7);
+            if (!position.canPlay(column))
+                continue;
+            if (position.isWinningMove(column))
+                break;
+            position.play(column);
+            moves.push_back(column + 1);
+        }
+        if (int(moves.size()) == plies && position.canWinNext() == winnable)
+            return moves;
+    }
+}
+
+QByteArray textOf(const std::vector<int> &moves)
+{
+    QByteArray text;
+    for (int column : moves)
+        text += char('0' + column);
+    return text;
+}
+
+// Plays one game; returns 1 when the side that began wins, -1 when it loses, 0 for a draw.
+int playGame(Engine &first, Engine &second, std::chrono::milliseconds budget,
+             std::vector<int> moves)
+{
+    Position position = positionOf(moves);
+    while (position.moves() < Position::Cells) {
+        Engine &mover = position.moves() % 2 == 0 ? first : second;
+        const int column = mover.chooseMove(moves, budget);
+        if (column < 1 || column > 7 || !position.canPlay(column - 1))
+            qFatal("illegal move");
+        if (position.isWinningMove(column - 1))
+            return position.moves() % 2 == 0 ? 1 : -1;
+        position.play(column - 1);
+        moves.push_back(column);
+    }
+    return 0;
+}
+
+// Strong's budget in the games between levels: 500 ms a move would make them too slow here.
+constexpr std::chrono::milliseconds LadderBudget(100);
+
+} // namespace
+
+class EngineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exactValues_data();
+    void exactValues();
+    void immediateWin_data();
+    void immediateWin();
+    void threatBlocked_data();
+    void threatBlocked();
+    void mirroredAnswers_data();
+    void mirroredAnswers();
+    void bookAgreesWithSolver();
+    void ladder_data();
+    void ladder();
+    void strongSecond();
+};
+
+// Positions with ten empty cells: the exhaustive search gives the value, the solver must agree
+// on it and its sign, and Strong must pick a move of that value (soonest win, latest loss).
+void EngineTest::exactValues_data()
+{
+    QTest::addColumn<std::vector<int>>("moves");
+    std::mt19937_64 random(16);
+    int wins = 0;
+    int draws = 0;
+    int losses = 0;
+    while (wins + draws + losses < 24) {
+        const std::vector<int> moves = randomPosition(random, 32);
+        const int value = gridOf(moves).value();
+        int &count = value > 0 ? wins : value < 0 ? losses : draws;
+        if (count >= 8)
+            continue; // as many of each outcome
+        ++count;
+        QTest::newRow(textOf(moves).constData()) << moves;
+    }
+}
+
+void EngineTest::exactValues()
+{
+    QFETCH(std::vector<int>, moves);
+    Grid grid = gridOf(moves);
+    const int value = grid.value();
+    Solver solver(1 << 16);
+    const Position position = positionOf(moves);
+    QCOMPARE(solver.solve(position, false), value);
+    QCOMPARE(solver.solve(position, true), value > 0 ? 1 : value < 0 ? -1 : 0);
+
+    Engine strong(Level::Strong, 1);
+    const int column = strong.chooseMove(moves, std::chrono::milliseconds(500));
+    QVERIFY(column >= 1 && column <= 7 && position.canPlay(column - 1));
+    std::vector<int> after = moves;
+    after.push_back(column);
+    Grid child = gridOf(after);
+    const int achieved =
+        position.isWinningMove(column - 1) ? (42 + 1 - grid.moves) / 2 : -child.value();
+    QCOMPARE(achieved, value);
+}
+
+void EngineTest::immediateWin_data()
+{
+    QTest::addColumn<Level>("level");
+    QTest::addColumn<std::vector<int>>("moves");
+    std::mt19937_64 random(31);
+    std::vector<std::vector<int>> positions = {movesOf("445566")}; // 3 and 7 both win
+    // Half of them with the opponent threatening too: winning comes before blocking.
+    while (positions.size() < 7) {
+        const std::vector<int> moves = randomPosition(random, 9 + int(random() % 24), true);
+        const Position position = positionOf(moves);
+        const bool threatened = (position.opponentWinningCells() & position.possible()) != 0;
+        if (threatened == (positions.size() % 2 == 0))
+            positions.push_back(moves);
+    }
+    for (const Level level : {Level::Easy, Level::Medium, Level::Strong}) {
+        for (const std::vector<int> &moves : positions)
+            QTest::addRow("%d %s", int(level), textOf(moves).constData()) << level << moves;
+    }
+}
+
+// Every level takes a win in one move; where there are two, either will do.
+void EngineTest::immediateWin()
+{
+    QFETCH(Level, level);
+    QFETCH(std::vector<int>, moves);
+    const Position position = positionOf(moves);
+    for (std::uint64_t seed = 0; seed < 5; ++seed) {
+        Engine engine(level, seed);
+        const int column = engine.chooseMove(moves, std::chrono::milliseconds(100));
+        QVERIFY2(position.isWinningMove(column - 1), QByteArray::number(column).constData());
+    }
+}
+
+void EngineTest::threatBlocked_data()
+{
+    QTest::addColumn<Level>("level");
+    QTest::addColumn<std::vector<int>>("moves");
+    QTest::addColumn<int>("block");
+    std::mt19937_64 random(8);
+    // Three stacked in column 4; 3, 4 and 5 on the bottom row with 6 taken.
+    std::vector<std::vector<int>> positions = {movesOf("41424"), movesOf("36415")};
+    while (positions.size() < 8) {
+        const std::vector<int> moves = randomPosition(random, 8 + int(random() % 24));
+        const Position position = positionOf(moves);
+        const std::uint64_t threats = position.opponentWinningCells() & position.possible();
+        if (threats && !(threats & (threats - 1)))
+            positions.push_back(moves);
+    }
+    for (const Level level : {Level::Medium, Level::Strong}) {
+        for (const std::vector<int> &moves : positions) {
+            const Position position = positionOf(moves);
+            const std::uint64_t threat = position.opponentWinningCells() & position.possible();
+            int block = 1;
+            while (!(threat & Position::columnMask(block - 1)))
+                ++block;
+            QTest::addRow("%d %s", int(level), textOf(moves).constData())
+                << level << moves << block;
+        }
+    }
+}
+
+// Medium and Strong always stop a win in one move when they cannot win at once themselves.
+void EngineTest::threatBlocked()
+{
+    QFETCH(Level, level);
+    QFETCH(std::vector<int>, moves);
+    QFETCH(int, block);
+    for (std::uint64_t seed = 0; seed < 5; ++seed) {
+        Engine engine(level, seed);
+        QCOMPARE(engine.chooseMove(moves, std::chrono::milliseconds(100)), block);
+    }
+}
+
+void EngineTest::mirroredAnswers_data()
+{
+    QTest::addColumn<std::vector<int>>("moves");
+    std::mt19937_64 random(4);
+    // Within the book, and where exact solves finish; the deep search in between depends on
+    // how far it gets in the time.
+    for (int plies : {1, 2, 3, 24, 26, 28, 32}) {
+        const std::vector<int> moves = randomPosition(random, plies);
+        QTest::newRow(textOf(moves).constData()) << moves;
+    }
+}
+
+// Strong answers a mirrored position with the mirrored column.
+void EngineTest::mirroredAnswers()
+{
+    QFETCH(std::vector<int>, moves);
+    Book book;
+    if (moves.size() < 20 && (!book.load(findBookPath()) || book.depth() <= int(moves.size())))
+        QSKIP("no opening book that deep");
+    std::vector<int> mirrored;
+    for (int column : moves)
+        mirrored.push_back(8 - column);
+    Engine a(Level::Strong, 1);
+    Engine b(Level::Strong, 1);
+    const int column = a.chooseMove(moves, std::chrono::milliseconds(1000));
+    QCOMPARE(b.chooseMove(mirrored, std::chrono::milliseconds(1000)), 8 - column);
+}
+
+// Entries of the deepest ply the book holds, solved again: the same win, draw or loss.
+void EngineTest::bookAgreesWithSolver()
+{
+    Book book;
+    const std::string path = findBookPath();
+    if (path.empty() || !book.load(path))
+        QSKIP("no opening book built");
+    QVERIFY(book.depth() >= 1);
+    // Walk random games to the book's depth; each position found there must be held.
+    std::mt19937_64 random(7);
+    Solver solver(1 << 22);
+    int checked = 0;
+    for (int attempt = 0; attempt < 10 && checked < 3; ++attempt) {
+        const std::vector<int> moves = randomPosition(random, book.depth());
+        const Position position = positionOf(moves);
+        const std::optional<int> held = book.value(position);
+        QVERIFY2(held.has_value(), textOf(moves).constData());
+        QCOMPARE(book.value(position.mirrored()), held);
+        // Some early positions take long to solve; those are left to the generator.
+        const auto deadline = Clock::now() + std::chrono::seconds(2);
+        if (const std::optional<int> solved = solver.solve(position, true, deadline)) {
+            QCOMPARE(*solved, *held);
+            ++checked;
+        }
+    }
+    QVERIFY(checked >= 1);
+}
+
+void EngineTest::ladder_data()
+{
+    QTest::addColumn<Level>("first");
+    QTest::addColumn<Level>("second");
+    QTest::addColumn<int>("minimumWins");
+    // Strong with a fifth of its usual time still wins nearly every game it begins.
+    QTest::newRow("Strong-Medium") << Level::Strong << Level::Medium << 98;
+    QTest::newRow("Strong-Easy") << Level::Strong << Level::Easy << 98;
+    QTest::newRow("Medium-Easy") << Level::Medium << Level::Easy << 70;
+}
+
+// Games of the beginning side against the weaker one, whose first two moves are random.
+void EngineTest::ladder()
+{
+    QFETCH(Level, first);
+    QFETCH(Level, second);
+    QFETCH(int, minimumWins);
+    std::mt19937_64 random(2024);
+    int results[3] = {};
+    Engine a(first, 11);
+    for (int game = 0; game < 100; ++game) {
+        Engine b(second, std::uint64_t(game));
+        // The weaker side's first two moves are random: the openings differ.
+        std::vector<int> moves;
+        Position position;
+        for (int ply = 0; ply < 4; ++ply) {
+            int column;
+            if (ply % 2 == 0) {
+                column = a.chooseMove(moves, LadderBudget);
+            } else {
+                do
+                    column = int(random() % 7) + 1;
+                while (position.isWinningMove(column - 1));
+            }
+            if (position.isWinningMove(column - 1))
+                break;
+            position.play(column - 1);
+            moves.push_back(column);
+        }
+        ++results[1 + playGame(a, b, LadderBudget, moves)];
+    }
+    qInfo("%d wins, %d draws, %d losses", results[2], results[1], results[0]);
+    QVERIFY2(results[2] >= minimumWins, QByteArray::number(results[2]).constData());
+}
+
+// When Strong does not begin, only reported: Medium's random first moves decide much.
+void EngineTest::strongSecond()
+{
+    std::mt19937_64 random(99);
+    int results[3] = {};
+    Engine strong(Level::Strong, 5);
+    for (int game = 0; game < 20; ++game) {
+        Engine medium(Level::Medium, std::uint64_t(game));
+        const std::vector<int> opening = {int(random() % 7) + 1};
+        ++results[1 + playGame(medium, strong, LadderBudget, opening)];
+    }
+    qInfo("Strong second against Medium: %d wins, %d draws, %d losses", results[0], results[1],
+          results[2]);
+    QVERIFY(results[0] > results[2]);
+}
+
+QTEST_APPLESS_MAIN(EngineTest)
+#include "tst_engine.moc"
