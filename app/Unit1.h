@@ -221,9 +221,8 @@ public:
     // The failed-accept box is open.
     bool AcceptFailureShown = false;
     bool SocketsStarted = false;
-    // The keyboard's column, kept across moves and games; what the board last announced.
+    // The keyboard's column, kept across moves and games.
     int ChosenColumn = 4;
-    QString BoardNews;
     // History lines that fitted the view when it was last looked at; lines on their way in.
     int LinesInView = 0;
     QStringList PendingHistory;

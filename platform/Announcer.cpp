@@ -6,16 +6,20 @@
 
 namespace {
 
+// The object name of the notices; their text is their accessible name.
+const QString NoticeName = QStringLiteral("AnnouncerNotice");
+const char *const NoticeText = "noticeText";
+
 class AnnouncerAccessible : public QAccessibleWidget
 {
 public:
-    explicit AnnouncerAccessible(Announcer *announcer)
-        : QAccessibleWidget(announcer, QAccessible::Notification)
+    explicit AnnouncerAccessible(QWidget *notice)
+        : QAccessibleWidget(notice, QAccessible::Notification)
     {}
 
     QString text(QAccessible::Text type) const override
     {
-        return type == QAccessible::Name ? static_cast<Announcer *>(widget())->spoken() : QString();
+        return type == QAccessible::Name ? widget()->property(NoticeText).toString() : QString();
     }
 
     // Showing although it has no size: readers ignore what is not shown.
@@ -35,6 +39,12 @@ Announcer::Announcer(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("Announcer"));
     setFocusPolicy(Qt::NoFocus);
     setGeometry(0, 0, 0, 0);
+    for (QWidget *&notice : m_notices) {
+        notice = new QWidget(this);
+        notice->setObjectName(NoticeName);
+        notice->setFocusPolicy(Qt::NoFocus);
+        notice->setGeometry(0, 0, 0, 0);
+    }
 }
 
 void Announcer::say(const QString &phrase)
@@ -63,9 +73,13 @@ void Announcer::flush()
     }
     m_pending.clear();
     emit spokenOut(m_spoken);
+    // A reader asks for the text some time after the event: each utterance has a notice of its
+    // own, which keeps its text until the ring comes round again.
+    QWidget *notice = m_notices[m_next++ % m_notices.size()];
+    notice->setProperty(NoticeText, m_spoken);
     if (!QAccessible::isActive())
         return;
-    QAccessibleEvent shown(this, QAccessible::ObjectShow);
+    QAccessibleEvent shown(notice, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
 }
 
@@ -80,7 +94,8 @@ bool Announcer::eventFilter(QObject *watched, QEvent *event)
 
 QAccessibleInterface *Announcer::accessibleFactory(const QString &className, QObject *object)
 {
-    if (className != QLatin1String("Announcer") || !object || !object->isWidgetType())
+    if (className != QLatin1String("QWidget") || !object || !object->isWidgetType() ||
+        object->objectName() != NoticeName || !qobject_cast<Announcer *>(object->parent()))
         return nullptr;
-    return new AnnouncerAccessible(static_cast<Announcer *>(object));
+    return new AnnouncerAccessible(static_cast<QWidget *>(object));
 }

@@ -2,19 +2,44 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QWindow>
+
+bool KeyRepeatGuard::isRepeat(const QKeyEvent *key)
+{
+    return key->isAutoRepeat() || (key->key() == m_releasedKey && m_sinceRelease.isValid() &&
+                                   m_sinceRelease.elapsed() < RepeatGapMs);
+}
 
 bool KeyRepeatGuard::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+    const QEvent::Type type = event->type();
+    // A key event reaches its window first, then the widgets within: judged once, there.
+    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || m_resending ||
+        !watched->isWindowType())
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
+    if (type == QEvent::KeyRelease) {
+        m_releasedKey = key->key();
+        m_sinceRelease.start();
+        return key->key() == m_key && m_modal != QApplication::activeModalWidget();
+    }
     QWidget *modal = QApplication::activeModalWidget();
-    if (!key->isAutoRepeat()) {
-        if (event->type() == QEvent::KeyPress) {
-            m_key = key->key();
-            m_modal = modal;
-        }
+    const bool repeat = isRepeat(key);
+    if (!repeat) {
+        m_key = key->key();
+        m_modal = modal;
         return QObject::eventFilter(watched, event);
     }
-    return key->key() == m_key && m_modal != modal;
+    if (key->key() == m_key && m_modal != modal)
+        return true;
+    if (key->isAutoRepeat())
+        return QObject::eventFilter(watched, event);
+    // Goes on flagged as what it is.
+    QKeyEvent flagged(type, key->key(), key->modifiers(), key->nativeScanCode(),
+                      key->nativeVirtualKey(), key->nativeModifiers(), key->text(), true,
+                      key->count());
+    const QScopedValueRollback<bool> resending(m_resending, true);
+    QCoreApplication::sendEvent(watched, &flagged);
+    return true;
 }
