@@ -19,6 +19,9 @@ class Announcer : public QWidget
 public:
     // Longest phrase spoken; a longer one is cut and ends in "…".
     static constexpr int LongestPhrase = 200;
+    // Phrases spoken together at most; older ones of the same pass give way, and the
+    // utterance begins with "…" in their place.
+    static constexpr int PhrasesPerPass = 3;
 
     explicit Announcer(QWidget *parent);
 
@@ -40,5 +43,6 @@ protected:
 
 private:
     QStringList m_pending;
+    bool m_skipped = false;
     QString m_spoken;
 };
