@@ -112,7 +112,8 @@ public:
     void AnnounceFromPeer(const QString &News);
     void AnnounceChosenCell();
     Announcer *Announcer1() const { return m_announcer; }
-    // Asks the desktop to point the player to the window, unless it is the active one.
+    // Asks the desktop to point the player to the window, unless it is the active one; once
+    // until the window is activated again, however much news a peer sends meanwhile.
     void CallAttention();
     // Virtual so that tests can see when the desktop is asked.
     virtual void RequestAttention();
@@ -229,6 +230,8 @@ public:
     qsizetype PendingHistorySize = 0;
     // Reached by Tab or played by keys since the last click on the board.
     bool KeyboardMode = false;
+    // The desktop was asked for attention since the window was last active.
+    bool AttentionAsked = false;
 
 protected:
     bool event(QEvent *event) override;

@@ -79,8 +79,10 @@ void TForm1::AnnounceFromPeer(const QString &News)
 
 void TForm1::CallAttention()
 {
-    if (!isActiveWindow())
-        RequestAttention();
+    if (isActiveWindow() || AttentionAsked)
+        return;
+    AttentionAsked = true;
+    RequestAttention();
 }
 
 void TForm1::RequestAttention()

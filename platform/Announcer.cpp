@@ -51,12 +51,19 @@ void Announcer::say(const QString &phrase)
 {
     if (phrase.isEmpty())
         return;
+    if (m_pending.isEmpty()) {
+        QTimer::singleShot(0, this, &Announcer::flush);
+        qApp->installEventFilter(this);
+    }
+    // A peer's flood of chat lines must not build one endless utterance. The newest phrases
+    // are kept: the last one before a box or dialog is what opens it ("Du hast verloren"),
+    // and what was left out stays in the history and on the board.
+    if (m_pending.size() == PhrasesPerPass) {
+        m_pending.removeFirst();
+        m_skipped = true;
+    }
     m_pending << (phrase.size() > LongestPhrase ? phrase.left(LongestPhrase) + QChar(0x2026)
                                                 : phrase);
-    if (m_pending.size() > 1)
-        return;
-    QTimer::singleShot(0, this, &Announcer::flush);
-    qApp->installEventFilter(this);
 }
 
 void Announcer::flush()
@@ -64,12 +71,13 @@ void Announcer::flush()
     if (m_pending.isEmpty())
         return;
     qApp->removeEventFilter(this);
-    m_spoken.clear();
-    for (const QString &phrase : std::as_const(m_pending)) {
-        if (!m_spoken.isEmpty())
-            m_spoken +=
-                m_spoken.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ");
-        m_spoken += phrase;
+    m_spoken = m_skipped ? QStringLiteral("\u2026 ") : QString();
+    m_skipped = false;
+    for (qsizetype i = 0; i < m_pending.size(); ++i) {
+        if (i > 0)
+            m_spoken += m_pending.at(i - 1).endsWith(QLatin1Char('.')) ? QStringLiteral(" ")
+                                                                       : QStringLiteral(". ");
+        m_spoken += m_pending.at(i);
     }
     m_pending.clear();
     emit spokenOut(m_spoken);

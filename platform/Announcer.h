@@ -22,6 +22,9 @@ class Announcer : public QWidget
 public:
     // Longest phrase spoken; a longer one is cut and ends in "…".
     static constexpr int LongestPhrase = 200;
+    // Phrases spoken together at most; older ones of the same pass give way, and the
+    // utterance begins with "…" in their place.
+    static constexpr int PhrasesPerPass = 3;
 
     explicit Announcer(QWidget *parent);
 
@@ -43,6 +46,7 @@ protected:
 
 private:
     QStringList m_pending;
+    bool m_skipped = false;
     QString m_spoken;
     std::array<QWidget *, 4> m_notices{};
     std::size_t m_next = 0;
