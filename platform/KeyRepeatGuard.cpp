@@ -3,20 +3,22 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
-#include <QWindow>
 
-bool KeyRepeatGuard::isRepeat(const QKeyEvent *key)
+bool KeyRepeatGuard::isRepeat(const QObject *watched, const QKeyEvent *key)
 {
-    return key->isAutoRepeat() || (key->key() == m_releasedKey && m_sinceRelease.isValid() &&
-                                   m_sinceRelease.elapsed() < RepeatGapMs);
+    // Only keys from the window system, which meet their window first, are timed: a key sent
+    // straight to a widget says what it is.
+    return key->isAutoRepeat() ||
+           (watched->isWindowType() && key->key() == m_releasedKey && m_sinceRelease.isValid() &&
+            m_sinceRelease.elapsed() < RepeatGapMs);
 }
 
 bool KeyRepeatGuard::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    // A key event reaches its window first, then the widgets within: judged once, there.
-    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || m_resending ||
-        !watched->isWindowType())
+    // A key event travels from its window to the focus widget and up its parents; it is judged
+    // alike wherever it is met, so that what is sent straight to a widget is judged too.
+    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || m_resending)
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     if (type == QEvent::KeyRelease) {
@@ -25,7 +27,7 @@ bool KeyRepeatGuard::eventFilter(QObject *watched, QEvent *event)
         return key->key() == m_key && m_modal != QApplication::activeModalWidget();
     }
     QWidget *modal = QApplication::activeModalWidget();
-    const bool repeat = isRepeat(key);
+    const bool repeat = isRepeat(watched, key);
     if (!repeat) {
         m_key = key->key();
         m_modal = modal;

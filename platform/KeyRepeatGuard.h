@@ -27,7 +27,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool isRepeat(const QKeyEvent *key);
+    bool isRepeat(const QObject *watched, const QKeyEvent *key);
 
     int m_key = 0;
     // The modal window that was active when the key went down, if any.
