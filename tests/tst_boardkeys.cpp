@@ -1,4 +1,6 @@
 // The board played with the keyboard and read as assistive technology reads it.
+// Runs on an accessibility bus with QT_LINUX_ACCESSIBILITY_ALWAYS_ON (with_a11y_bus.sh), as
+// with a screen reader running, so that the board sends its events.
 #include "MatchSupport.h"
 
 #include "platform/Announcer.h"
@@ -62,22 +64,16 @@ private slots:
         const int mine = gsMyTurn;
         const int theirs = gsTheirTurn;
         const QString empty = "0000000";
-        QTest::newRow("arrows") << "Right Left Left Return" << mine << empty << 3 << QPoint(3, 1)
-                                << "Du setzt in Spalte 3, Zeile 1";
+        QTest::newRow("arrows, stopping at the edge")
+            << "Home Left Right Right Left Down" << mine << empty << 2 << QPoint(2, 1)
+            << "Du setzt in Spalte 2, Zeile 1";
         // A click is the same move, and the keyboard goes on from the column clicked.
         QTest::newRow("click, then Left") << "click6 Left" << mine << empty << 5 << QPoint(6, 1)
                                           << "Spalte 5, Stein fällt in Zeile 1";
-        QTest::newRow("left stops at the edge") << "Home Left Down" << mine << empty << 1
-                                                << QPoint(1, 1) << "Du setzt in Spalte 1, Zeile 1";
-        QTest::newRow("right stops at the edge") << "End Right Space" << mine << empty << 7
-                                                 << QPoint(7, 1) << "Du setzt in Spalte 7, Zeile 1";
-        QTest::newRow("digit, keypad Enter on a filled column")
-            << "3 Num+Enter" << mine << "0020000" << 3 << QPoint(3, 3)
+        // No column 8, 9 or 0.
+        QTest::newRow("digits, keypad Enter on a filled column")
+            << "3 8 9 0 Num+Enter" << mine << "0020000" << 3 << QPoint(3, 3)
             << "Du setzt in Spalte 3, Zeile 3";
-        QTest::newRow("no column 8, 9 or 0") << "8 9 0 Return" << mine << empty << 4 << QPoint(4, 1)
-                                             << "Du setzt in Spalte 4, Zeile 1";
-        QTest::newRow("a full column chosen")
-            << "5" << mine << "0000600" << 5 << QPoint() << "Spalte 5 ist voll";
         // Refusals, said rather than kept silent.
         QTest::newRow("full column")
             << "5 Return" << mine << "0000600" << 5 << QPoint() << "Spalte 5 ist voll";
@@ -86,7 +82,7 @@ private slots:
         QTest::newRow("no game") << "Return" << int(gsNoGame) << empty << 4 << QPoint()
                                  << "Kein Spiel";
         QTest::newRow("game over")
-            << "Return" << int(gsGameOver) << empty << 4 << QPoint() << "Spiel beendet";
+            << "Space" << int(gsGameOver) << empty << 4 << QPoint() << "Spiel beendet";
         // Held keys ("*": a repeat): one piece, and no word where nothing changes.
         QTest::newRow("held Return")
             << "Return Return* Return*" << mine << empty << 4 << QPoint(4, 1) << "";
@@ -152,10 +148,8 @@ private slots:
         QTest::addColumn<bool>("marked");
 
         // From the chat input: Tab reaches the board, the board's Tab the input again.
-        QTest::newRow("Tab") << "Tab" << true << true;
         QTest::newRow("Tab and away") << "Tab Tab" << false << false;
         // A mouse player sees the board as designed, until a key is pressed on it.
-        QTest::newRow("click") << "click" << true << false;
         QTest::newRow("click, key") << "click Right" << true << true;
         QTest::newRow("Tab, click") << "Tab click" << true << false;
         // Focus back from a box keeps the mode it left with.
@@ -295,13 +289,10 @@ private slots:
         // What a screen reader hears of the last move, on the side that received it.
         QVERIFY2(accessEvents.contains("Spalte 5, Zeile 1: Stein des Gegners"),
                  qPrintable(accessEvents.join('\n')));
-        // What a screen reader speaks of it: the notification that shows with each phrase.
-        QTRY_COMPARE_WITH_TIMEOUT(host->Announcer1()->spoken(), "Bert setzt in Spalte 5, Zeile 1",
-                                  5000);
         QAccessible::installUpdateHandler(previous);
     }
 
-    void winningLineAndHistory()
+    void winningLine()
     {
         auto form = makeForm(m_boxes, "Anna");
         for (int row = 1; row <= 4; ++row)
@@ -311,24 +302,8 @@ private slots:
             QAccessible::queryAccessibleInterface(form->PaintBox1())->tableInterface();
         QCOMPARE(table->cellAt(2, 1)->text(QAccessible::Name),
                  QString("Spalte 2, Zeile 4: Stein des Gegners, in der Viererreihe"));
-
-        // Disabled for input, the history is still read, newest line first.
-        form->AddHistoryLine("eins");
-        form->AddHistoryLine("zwei");
-        QAccessibleTextInterface *text =
-            QAccessible::queryAccessibleInterface(form->Memo2())->textInterface();
-        QVERIFY(text);
-        QCOMPARE(text->text(0, text->characterCount()).split('\n').mid(0, 2),
-                 QStringList({"zwei", "eins"}));
     }
 };
 
-int main(int argc, char **argv)
-{
-    // Run on an accessibility bus with QT_LINUX_ACCESSIBILITY_ALWAYS_ON (with_a11y_bus.sh),
-    // as with a screen reader running, so that the board sends its events.
-    TApplication app(argc, argv);
-    tst_BoardKeys test;
-    return QTest::qExec(&test, argc, argv);
-}
+DROPSTONE_TEST_MAIN(tst_BoardKeys)
 #include "tst_boardkeys.moc"
