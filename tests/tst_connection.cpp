@@ -392,12 +392,6 @@ private slots:
             QVERIFY(form->StatusBar1()->panelText(0).endsWith(" - Spiel beendet"));
             QCOMPARE(form->StatusBar1()->panelText(1).count(" 0"), 2);
         }
-        // The next game starts without the question.
-        m_host->New1Click();
-        QTRY_COMPARE_WITH_TIMEOUT(m_guest->GameState, gsTheirTurn, NetTimeout);
-        QCOMPARE(m_host->GameState, gsMyTurn);
-        QCOMPARE(m_boxes.seen.size(), 2);
-        QCOMPARE(m_guest->Board.cell(1, 1), cellEmpty);
     }
 
     void newCommand_data()
@@ -421,7 +415,6 @@ private slots:
         QFETCH(int, state);
         QFETCH(bool, ended);
         QFETCH(QString, answer);
-        QFETCH(bool, asked);
         QFETCH(bool, started);
         TForm1 &user = *m_host;
         if (state != gsNoGame)
@@ -432,7 +425,10 @@ private slots:
         else if (state != gsNoGame)
             play(state == gsMyTurn ? QList<int>{3} : QList<int>{3, 5});
         QTRY_COMPARE_WITH_TIMEOUT(user.GameState, state, NetTimeout);
-        const QList<int> before = {user.Board.cell(3, 1), user.Board.cell(4, 1)};
+        const auto cells = [&] {
+            return QList<int>{user.Board.cell(3, 1), user.Board.cell(4, 1)};
+        };
+        const QList<int> before = cells();
         m_boxes.seen.clear();
         m_boxes.policy = [&](const QString &) {
             if (ended) {
@@ -443,11 +439,10 @@ private slots:
         };
         user.New1Click();
 
+        QFETCH(bool, asked);
         QCOMPARE(m_boxes.seen.size(), asked ? 1 : 0);
         QCOMPARE(user.GameState, started ? gsMyTurn : ended ? gsNoGame : state);
-        const QList<int> after = {user.Board.cell(3, 1), user.Board.cell(4, 1)};
-        const QList<int> empty = {cellEmpty, cellEmpty};
-        QCOMPARE(after, started ? empty : before);
+        QCOMPARE(cells(), started ? QList<int>({cellEmpty, cellEmpty}) : before);
         if (started)
             QTRY_COMPARE_WITH_TIMEOUT(m_guest->GameState, gsTheirTurn, NetTimeout);
     }
