@@ -116,19 +116,34 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("heard");
 
-        // The phrases themselves, in a whole game, are checked under a screen reader (the Orca
-        // test); here the bounds a peer's texts are cut to.
+        const QString bob = "Bob";
+        const QString hallo = "Bob: Hallo";
+        QTest::newRow("connection, new game, moves")
+            << bob << hallo << "name N M4 4 M5"
+            << QStringList{"Du bist jetzt zu Bob verbunden.", "Neues Spiel, Bob beginnt",
+                           "Bob setzt in Spalte 4, Zeile 1", "Du setzt in Spalte 4, Zeile 2",
+                           "Bob setzt in Spalte 5, Zeile 1"};
         const QString cut = QString(64, 'L') + Ellipsis;
         QTest::newRow("a long name cut")
-            << QString(70, 'L') << "Bob: Hallo"
-            << "name N M4"
+            << QString(70, 'L') << hallo << "name N M4"
             << QStringList{"Du bist jetzt zu " + cut + " verbunden.",
                            "Neues Spiel, " + cut + " beginnt", cut + " setzt in Spalte 4, Zeile 1"};
+        QTest::newRow("we begin") << bob << hallo << "name | new"
+                                  << QStringList{"Neues Spiel, du beginnst"};
+        // The move that ends a game goes out before the box shows; the box, taking the focus,
+        // is read with its own text.
+        QTest::newRow("won") << bob << hallo << "name new 1 M2 1 M2 1 M2 | 1"
+                             << QStringList{"Du setzt in Spalte 1, Zeile 4"};
+        // The play-again dialog closed: the connection ends.
+        QTest::newRow("lost") << bob << hallo << "name N M1 2 M1 2 M1 2 | M1"
+                              << QStringList{"Bob setzt in Spalte 1, Zeile 4",
+                                             "Verbindung beendet"};
         const QString longLine = "Bob: " + QString(300, 'x');
-        QTest::newRow("chat line cut, the peer leaves")
-            << "Bob" << longLine << "name | C D close"
-            << QStringList{longLine.left(200) + Ellipsis, "Bob hat die Verbindung getrennt",
-                           "Verbindung beendet"};
+        QTest::newRow("chat line cut")
+            << bob << longLine << "name | C" << QStringList{longLine.left(200) + Ellipsis};
+        QTest::newRow("the peer leaves")
+            << bob << hallo << "name | C D close"
+            << QStringList{hallo, "Bob hat die Verbindung getrennt", "Verbindung beendet"};
     }
 
     void phrases()
