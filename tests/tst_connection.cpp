@@ -3,6 +3,9 @@
 #include "MatchSupport.h"
 #include "net/SocketErrorText.h"
 
+#include <QTextBlock>
+#include <QTextLayout>
+
 using namespace winsock;
 
 namespace {
@@ -616,6 +619,32 @@ private slots:
         QCOMPARE(lines.first().endsWith(QChar(0x2026)), cut);
         if (cut)
             QCOMPARE(lines.first().size(), TForm1::LongestHistoryLine + 1);
+    }
+
+    void historyReleasedLinesShownAgain()
+    {
+        // Lines pushed out of view give up their layouts; a taller history shows them again.
+        TForm1 &form = *m_host;
+        QPlainTextEdit *history = form.Memo2();
+        for (int i = 0; i < 200; ++i) {
+            form.AddHistoryLine(QStringLiteral("Zeile %1").arg(i));
+            // Painted on top, and so laid out, before the next line pushes it down.
+            if (i % 10 == 0)
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    history->document()->firstBlock().next().layout()->lineCount() > 0, 5000);
+        }
+        QCOMPARE(history->document()->findBlockByNumber(150).layout()->lineCount(), 0);
+        form.resize(form.width(), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(history->viewport()->height() > 800, 5000);
+        const QImage shot = history->viewport()->grab().toImage();
+        const QColor background = history->palette().color(QPalette::Disabled, QPalette::Base);
+        // Text in the lowest tenth of the view.
+        bool drawn = false;
+        for (int y = shot.height() * 9 / 10; y < shot.height() && !drawn; ++y) {
+            for (int x = 0; x < shot.width() && !drawn; ++x)
+                drawn = shot.pixelColor(x, y) != background;
+        }
+        QVERIFY(drawn);
     }
 };
 
