@@ -5,10 +5,10 @@ set -euo pipefail
 source "$(dirname "$0")/tools/common.sh"
 
 # xdotool, xwd and python3 drive and check two copies of the program from outside; a session
-# bus with the accessibility bus lets a test see what a screen reader sees.
+# bus with the accessibility bus lets a test see what a screen reader sees, and Orca says it.
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth clang libclang-rt-14-dev \
     xdotool x11-apps python3 appstream desktop-file-utils dbus-daemon at-spi2-core \
-    python3-pyatspi
+    python3-pyatspi orca
 ensure_display
 
 configure_and_build build all -DCMAKE_BUILD_TYPE=Release

@@ -229,6 +229,8 @@ void TForm1::Exit1Click()
 
 bool TForm1::event(QEvent *event)
 {
+    if (event->type() == QEvent::WindowActivate)
+        AttentionAsked = false;
     if (event->type() != SocketMessage::eventType())
         return QMainWindow::event(event);
     TApplication::Protect([&] { WMSocket(*static_cast<SocketMessage *>(event)); });

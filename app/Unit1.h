@@ -115,7 +115,8 @@ public:
     void AnnounceFromPeer(const QString &News);
     void AnnounceChosenCell();
     Announcer *Announcer1() const { return m_announcer; }
-    // Asks the desktop to point the player to the window, unless it is the active one.
+    // Asks the desktop to point the player to the window, unless it is the active one; once
+    // until the window is activated again, however much news a peer sends meanwhile.
     void CallAttention();
     // Virtual so that tests can see when the desktop is asked.
     virtual void RequestAttention();
@@ -233,9 +234,8 @@ public:
     // The failed-accept box is open.
     bool AcceptFailureShown = false;
     bool SocketsStarted = false;
-    // The keyboard's column, kept across moves and games; what the board last announced.
+    // The keyboard's column, kept across moves and games.
     int ChosenColumn = 4;
-    QString BoardNews;
     // History lines that fitted the view when it was last looked at; lines on their way in.
     int LinesInView = 0;
     QStringList PendingHistory;
@@ -247,6 +247,8 @@ public:
     int ComputerLevel = 1;
     // Its executable; empty means dropstone-opponent next to the program's own.
     QString OpponentProgram;
+    // The desktop was asked for attention since the window was last active.
+    bool AttentionAsked = false;
 
 protected:
     bool event(QEvent *event) override;

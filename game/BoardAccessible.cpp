@@ -54,8 +54,6 @@ QString BoardAccessible::text(QAccessible::Text type) const
     switch (type) {
     case QAccessible::Name:
         return m_form->BoardName();
-    case QAccessible::Description:
-        return m_form->BoardNews;
     default:
         return QAccessibleWidget::text(type);
     }

@@ -49,7 +49,6 @@ QString TForm1::DropRefusal() const
 
 void TForm1::Announce(const QString &News, int column, int row)
 {
-    BoardNews = News;
     Announcer1()->say(News);
     // Readers that keep the table's cells learn that one changed.
     if (!QAccessible::isActive() || !TBoard::contains(column, row))
@@ -80,8 +79,10 @@ void TForm1::AnnounceFromPeer(const QString &News)
 
 void TForm1::CallAttention()
 {
-    if (!isActiveWindow())
-        RequestAttention();
+    if (isActiveWindow() || AttentionAsked)
+        return;
+    AttentionAsked = true;
+    RequestAttention();
 }
 
 void TForm1::RequestAttention()

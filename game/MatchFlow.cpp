@@ -27,7 +27,6 @@ void TForm1::PlayMove(int column, int row)
         ++PlayerScore;
         GameState = gsGameOver;
         UpdateStatus();
-        Announce(QStringLiteral("Du hast gewonnen"));
         MessageBox(QStringLiteral("Du hast gewonnen"));
     } else if (Board.isFull()) {
         EndInDraw();
@@ -41,7 +40,6 @@ void TForm1::EndInDraw()
     // that knows no draw simply starts the next game with New.
     GameState = gsGameOver;
     UpdateStatus();
-    Announce(QStringLiteral("Unentschieden"));
     MessageBox(QStringLiteral("Unentschieden"));
 }
 
@@ -133,7 +131,6 @@ void TForm1::OpponentMove(const TDataPacket &Packet)
     GameState = gsGameOver;
     UpdateStatus();
     FlushHistory();
-    Announce(QStringLiteral("Du hast verloren"));
 
     const SOCKET Connection = Sock;
     auto dialog = std::make_unique<TForm5>(this);

@@ -3,12 +3,15 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
+#include <cstddef>
+
 class QAccessibleInterface;
 
-// Speaks short news through a screen reader. Qt has no announcement event here, so this is
-// an empty, zero-sized widget that assistive technology sees as a notification: readers
-// speak a notification when it shows, and it shows again with each phrase. Placed inside a
-// status bar, it is read without its role name.
+// Speaks short news through a screen reader. Qt has no announcement event here, so this holds
+// empty, zero-sized widgets that assistive technology sees as notifications: readers speak a
+// notification when it shows, and one shows with each utterance. Placed inside a status bar,
+// they are read without their role name.
 //
 // Phrases said in one pass of the event loop are spoken as one, so that none cuts off the one
 // before; they go out before any window shows, so that a box taking the focus follows them.
@@ -19,6 +22,9 @@ class Announcer : public QWidget
 public:
     // Longest phrase spoken; a longer one is cut and ends in "…".
     static constexpr int LongestPhrase = 200;
+    // Phrases spoken together at most; older ones of the same pass give way, and the
+    // utterance begins with "…" in their place.
+    static constexpr int PhrasesPerPass = 3;
 
     explicit Announcer(QWidget *parent);
 
@@ -40,5 +46,8 @@ protected:
 
 private:
     QStringList m_pending;
+    bool m_skipped = false;
     QString m_spoken;
+    std::array<QWidget *, 4> m_notices{};
+    std::size_t m_next = 0;
 };
