@@ -231,8 +231,6 @@ public:
     int HandOnDepth = 0;
     bool HandOnPending = false;
     bool IncomingClosed = false;
-    // The failed-accept box is open.
-    bool AcceptFailureShown = false;
     bool SocketsStarted = false;
     // The keyboard's column, kept across moves and games.
     int ChosenColumn = 4;

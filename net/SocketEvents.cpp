@@ -2,7 +2,6 @@
 
 #include "net/PacketText.h"
 
-#include <QScopedValueRollback>
 #include <QTimer>
 
 using namespace winsock;
@@ -62,17 +61,12 @@ void TForm1::HandleAccept()
 
 void TForm1::ReportAcceptFailure()
 {
-    if (AcceptFailureShown)
-        return;
     // A failure that persists (no descriptors left) would be met again at every poll: the
     // listening socket rests while the box is open, and afterwards long enough for the user
     // to stop listening before the one further try.
     const SOCKET Listener = Sock;
     WSAAsyncSelect(Listener, this, WM_USER, 0);
-    {
-        const QScopedValueRollback<bool> Shown(AcceptFailureShown, true);
-        ShowError(QStringLiteral("Unable to accept connection"));
-    }
+    ShowError(QStringLiteral("Unable to accept connection"));
     QTimer::singleShot(AcceptRetryDelayMs, this, [this, Listener] {
         if (Sock == Listener && ConnState == cnListening)
             WSAAsyncSelect(Listener, this, WM_USER, ListenEvents);
