@@ -12,13 +12,13 @@ namespace engine {
 
 namespace {
 
-// Strong's tables: 16 MiB of exact bounds and 8 MiB for the heuristic search.
-constexpr std::size_t SolverSlots = std::size_t(1) << 21;
+// Strong's tables: 32 MiB of exact bounds and 8 MiB for the heuristic search.
+constexpr std::size_t SolverSlots = std::size_t(1) << 22;
 constexpr std::size_t StrongSearchSlots = std::size_t(1) << 19;
 constexpr std::size_t MediumSearchSlots = std::size_t(1) << 16;
 constexpr int MediumDepth = 5;
-// Solves from fewer stones do not finish within 500 ms on a current PC (see bench_engine).
-constexpr int ExactFrom = 10;
+// Solves from fewer stones seldom finish within 500 ms on a current PC (see bench_engine).
+constexpr int SolveFrom = 8;
 // Medium picks at random among moves scoring this close to the best.
 constexpr int MediumMargin = 8;
 
@@ -33,12 +33,20 @@ struct Engine::Private
 {
     Level level;
     std::mt19937_64 random;
+    std::uint64_t nodeBudget = 0;
     Book book;
     std::unique_ptr<Solver> solver;
     std::unique_ptr<HeuristicSearch> search;
 
     int choose(const Position &position, Clock::time_point start, std::chrono::milliseconds budget);
     int strong(const Position &position, Clock::time_point start, std::chrono::milliseconds budget);
+    // The given percentage of this move's time or nodes, counted from its start.
+    Limit share(Clock::time_point start, std::chrono::milliseconds budget, int percent) const
+    {
+        if (nodeBudget)
+            return Limit::nodes(nodeBudget * percent / 100);
+        return Limit(start + budget * percent / 100);
+    }
     int medium(const Position &position);
     int easy(const Position &position);
     int fromBook(const Position &position) const;
@@ -49,7 +57,7 @@ struct Engine::Private
 };
 
 Engine::Engine(Level level, std::uint64_t seed)
-    : d(new Private{level, std::mt19937_64(seed), {}, {}, {}})
+    : d(new Private{level, std::mt19937_64(seed), 0, {}, {}, {}})
 {
     if (level == Level::Strong) {
         const std::string path = findBookPath();
@@ -65,6 +73,11 @@ Engine::Engine(Level level, std::uint64_t seed)
 Engine::~Engine()
 {
     delete d;
+}
+
+void Engine::setNodeBudget(std::uint64_t nodes)
+{
+    d->nodeBudget = nodes;
 }
 
 int Engine::chooseMove(const std::vector<int> &moves, std::chrono::milliseconds budget)
@@ -107,28 +120,23 @@ int Engine::Private::choose(const Position &position, Clock::time_point start,
     return easy(position);
 }
 
-// The best move by the book's values; -1 when the book does not cover the children or says
-// every move loses (the search then makes the loss as hard to find as it can).
+// A move that keeps the value the book gives the position: the first child held with the
+// opposite value. -1 when the position is not held, lost (the search then makes the loss as
+// hard to find as it can), or none of its best children is held.
 int Engine::Private::fromBook(const Position &position) const
 {
-    if (book.isEmpty() || position.moves() + 1 > book.depth())
+    const std::optional<int> value = book.value(position);
+    if (!value || *value < 0)
         return -1;
-    int best = -2;
-    int bestIndex = -1;
     for (int index : CentreFirst) {
         if (!position.canPlay(index))
             continue;
         Position child = position;
         child.play(index);
-        const std::optional<int> value = book.value(child);
-        if (!value)
-            return -1;
-        if (-*value > best) {
-            best = -*value;
-            bestIndex = index;
-        }
+        if (book.value(child) == -*value)
+            return index;
     }
-    return best >= 0 ? bestIndex : -1;
+    return -1;
 }
 
 int Engine::Private::strong(const Position &position, Clock::time_point start,
@@ -136,15 +144,24 @@ int Engine::Private::strong(const Position &position, Clock::time_point start,
 {
     if (const int index = fromBook(position); index >= 0)
         return index;
-    // Half the budget for an exact solve, most of the rest for the heuristic search; the
-    // remainder is margin for the caller. Before ExactFrom stones a solve never finishes in
-    // time, so the search has all of it.
-    if (position.moves() >= ExactFrom) {
-        if (const std::optional<Solver::Move> move = solver->bestMove(position, start + budget / 2))
-            return move->column;
+    // Half the budget for the game's outcome. Known, a drawing move is as good as any other;
+    // a win should be the soonest and a loss the latest, which the exact score tells. The
+    // deep search has what is left, less a margin for the caller.
+    if (position.moves() >= SolveFrom) {
+        const std::optional<Solver::Move> weak =
+            solver->bestMove(position, share(start, budget, 50), true);
+        if (weak && weak->score == 0)
+            return weak->column;
+        if (weak) {
+            if (const std::optional<Solver::Move> exact =
+                    solver->bestMove(position, share(start, budget, 75)))
+                return exact->column;
+            if (weak->score > 0)
+                return weak->column;
+        }
     }
     const std::optional<HeuristicSearch::Result> result =
-        search->iterate(position, start + budget * 85 / 100, Position::Cells);
+        search->iterate(position, share(start, budget, 85), Position::Cells);
     if (result)
         return result->column;
     const std::uint64_t safe = position.nonLosingMoves();

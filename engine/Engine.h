@@ -22,6 +22,9 @@ public:
     // whose turn the count gives. The position has a legal move and no line of four yet.
     // Thinks at most budget (Strong uses it; the weaker levels need far less).
     int chooseMove(const std::vector<int> &moves, std::chrono::milliseconds budget);
+    // From now on thinks a number of search nodes per move instead of a time, so that its
+    // games repeat exactly on any machine; 0 goes back to the time budget.
+    void setNodeBudget(std::uint64_t nodes);
 
 private:
     struct Private;

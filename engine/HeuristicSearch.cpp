@@ -80,7 +80,7 @@ int HeuristicSearch::evaluate(const Position &position)
 // The side to move cannot win at once (callers check it first).
 int HeuristicSearch::negamax(const Position &position, int depth, int alpha, int beta)
 {
-    if ((++nodeCount & 1023) == 0 && Clock::now() >= deadline)
+    if ((++nodeCount & 1023) == 0 && limit.reached(nodeCount, startCount))
         aborted = true;
     if (aborted)
         return 0;
@@ -160,10 +160,11 @@ int HeuristicSearch::rootSearch(const Position &position, int depth,
     return best;
 }
 
-std::optional<HeuristicSearch::Result>
-HeuristicSearch::iterate(const Position &position, Clock::time_point until, int maxDepth)
+std::optional<HeuristicSearch::Result> HeuristicSearch::iterate(const Position &position,
+                                                                Limit until, int maxDepth)
 {
-    deadline = until;
+    limit = until;
+    startCount = nodeCount;
     aborted = false;
     std::array<int, Position::Width> order;
     order.fill(-1);
@@ -191,7 +192,7 @@ HeuristicSearch::iterate(const Position &position, Clock::time_point until, int 
 std::array<std::optional<int>, Position::Width>
 HeuristicSearch::moveScores(const Position &position, int depth)
 {
-    deadline = Clock::time_point::max();
+    limit = Limit();
     aborted = false;
     std::array<std::optional<int>, Position::Width> scores;
     for (int column = 0; column < Position::Width; ++column) {

@@ -24,10 +24,9 @@ public:
         int score;
         int depth;
     };
-    // Deepens until the deadline or maxDepth; the best move of the deepest finished depth.
+    // Deepens until the limit or maxDepth; the best move of the deepest finished depth.
     // Nothing only when not even depth 1 finished. The side to move cannot win at once.
-    std::optional<Result> iterate(const Position &position, Clock::time_point deadline,
-                                  int maxDepth);
+    std::optional<Result> iterate(const Position &position, Limit limit, int maxDepth);
     // The score of each legal move searched depth plies deep; unplayable columns empty.
     std::array<std::optional<int>, Position::Width> moveScores(const Position &position, int depth);
     // From the side to move: threats weighted by the rows that favour their owner, lines still
@@ -47,7 +46,8 @@ private:
     int rootSearch(const Position &position, int depth, std::array<int, Position::Width> &order);
 
     std::vector<Entry> table;
-    Clock::time_point deadline;
+    Limit limit;
+    std::uint64_t startCount = 0;
     std::uint64_t nodeCount = 0;
     bool aborted = false;
 };

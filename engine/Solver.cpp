@@ -21,7 +21,7 @@ Solver::Solver(std::size_t tableSlots) : table(tableSlots) {}
 // Assumes the side to move cannot win at once.
 int Solver::negamax(const Position &position, int alpha, int beta)
 {
-    if ((++nodeCount & 4095) == 0 && Clock::now() >= deadline)
+    if ((++nodeCount & 4095) == 0 && limit.reached(nodeCount, startCount))
         aborted = true;
     if (aborted)
         return 0;
@@ -104,9 +104,10 @@ std::optional<int> Solver::narrow(const Position &position, int min, int max)
     return min;
 }
 
-std::optional<int> Solver::solve(const Position &position, bool weak, Clock::time_point until)
+std::optional<int> Solver::solve(const Position &position, bool weak, Limit until)
 {
-    deadline = until;
+    limit = until;
+    startCount = nodeCount;
     aborted = false;
     if (position.canWinNext())
         return weak ? 1 : winScore(position);
@@ -119,21 +120,23 @@ std::optional<int> Solver::solve(const Position &position, bool weak, Clock::tim
     return narrow(position, -(Position::Cells - position.moves()) / 2, winScore(position));
 }
 
-std::optional<Solver::Move> Solver::bestMove(const Position &position, Clock::time_point until)
+std::optional<Solver::Move> Solver::bestMove(const Position &position, Limit until, bool weak)
 {
+    const std::uint64_t next = position.nonLosingMoves();
     for (int column : CentreFirst) {
         if (position.canPlay(column) && position.isWinningMove(column))
-            return Move{column, winScore(position)};
+            return Move{column, weak ? 1 : winScore(position)};
     }
-    const std::optional<int> score = solve(position, false, until);
+    const std::optional<int> score = solve(position, weak, until);
     if (!score)
         return std::nullopt;
-    const std::uint64_t next = position.nonLosingMoves();
+    // A weak loss says nothing about which move loses latest.
+    const bool anyMove = next == 0 || (weak && *score < 0);
     for (int column : CentreFirst) {
         if (!position.canPlay(column))
             continue;
-        if (next == 0)
-            return Move{column, *score}; // every move loses at once
+        if (anyMove && (next == 0 || (next & Position::columnMask(column))))
+            return Move{column, *score};
         if (!(next & Position::columnMask(column)))
             continue;
         Position child = position;

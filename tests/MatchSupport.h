@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <sys/types.h>
+
 #include <memory>
 
 constexpr int NetTimeout = 10000;
@@ -150,6 +152,9 @@ public:
     void close(bool reset = false);
 
 private:
+    // What has arrived, appended to received; recv's result.
+    ssize_t readWaiting();
+
     int m_fd = -1;
     int m_listener = -1;
 };

@@ -53,13 +53,19 @@ void RawPeer::send(const QByteArray &bytes)
     }
 }
 
+ssize_t RawPeer::readWaiting()
+{
+    char buffer[4096];
+    const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    received.append(buffer, qMax(ssize_t(0), n));
+    return n;
+}
+
 bool RawPeer::receive(qsizetype count)
 {
     return QTest::qWaitFor(
         [&] {
-            char buffer[4096];
-            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            received.append(buffer, qMax(ssize_t(0), n));
+            readWaiting();
             return received.size() >= count;
         },
         NetTimeout);
@@ -69,9 +75,7 @@ bool RawPeer::waitClosed(int timeout)
 {
     return QTest::qWaitFor(
         [&] {
-            char buffer[4096];
-            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            received.append(buffer, qMax(ssize_t(0), n));
+            const ssize_t n = readWaiting();
             return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
         },
         timeout);
