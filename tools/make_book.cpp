@@ -4,21 +4,26 @@
 //
 //   make_book OUTPUT [DEPTH [TABLE_MIB [LIMIT]]]
 //
-// Deterministic: the same arguments give the same file. LIMIT > 0 solves only that many of
-// the deepest positions, to estimate the running time, and writes nothing.
+// Deterministic: the same arguments give the same file on any number of cores. LIMIT > 0 solves
+// only that many of the deepest positions, to estimate the running time, and writes nothing.
 #include "engine/Book.h"
 #include "engine/Solver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
 using namespace engine;
 
 namespace {
+
+// Positions a solver takes at a time: neighbours in the enumeration share subtrees.
+constexpr std::size_t Run = 8;
 
 double secondsSince(Clock::time_point start)
 {
@@ -68,21 +73,48 @@ int main(int argc, char **argv)
     for (int ply = 0; ply <= depth; ++ply)
         std::fprintf(stderr, "ply %d: %zu positions\n", ply, byPly[ply].size());
 
-    Solver solver(tableMib * 1024 * 1024 / 8);
-    std::unordered_map<std::uint64_t, int> values;
+    // One solver per core, each with its share of the table, taking runs of neighbouring
+    // positions in turn: the values are exact, so the file does not depend on who solved what.
     const std::vector<Position> &deepest = byPly[depth];
     const std::size_t count = limit ? std::min(limit, deepest.size()) : deepest.size();
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<signed char> deepValues(count);
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::vector<std::thread> workers;
+    for (unsigned t = 0; t < threads; ++t) {
+        workers.emplace_back([&] {
+            Solver solver(tableMib * 1024 * 1024 / 8 / threads);
+            for (;;) {
+                const std::size_t first = next.fetch_add(Run);
+                if (first >= count)
+                    return;
+                for (std::size_t i = first; i < std::min(first + Run, count); ++i) {
+                    deepValues[i] = static_cast<signed char>(*solver.solve(deepest[i], true));
+                    ++done;
+                }
+            }
+        });
+    }
     Clock::time_point lastReport = start;
-    for (std::size_t i = 0; i < count; ++i) {
-        values[deepest[i].canonicalKey()] = *solver.solve(deepest[i], true);
-        if (secondsSince(lastReport) > 30 || i + 1 == count) {
+    for (std::size_t solved = 0; solved < count;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        if (done == solved)
+            continue;
+        solved = done;
+        const double elapsed = secondsSince(start);
+        if (secondsSince(lastReport) > 30 || solved == count) {
             lastReport = Clock::now();
-            const double elapsed = secondsSince(start);
-            std::fprintf(stderr, "%zu/%zu solved, %.0f s, about %.0f s to go\n", i + 1,
+            std::fprintf(stderr, "%zu/%zu solved, %.0f s, about %.0f s to go\n", solved,
                          deepest.size(), elapsed,
-                         elapsed / double(i + 1) * double(deepest.size() - i - 1));
+                         elapsed / double(solved) * double(deepest.size() - solved));
         }
     }
+    for (std::thread &worker : workers)
+        worker.join();
+    std::unordered_map<std::uint64_t, int> values;
+    for (std::size_t i = 0; i < count; ++i)
+        values[deepest[i].canonicalKey()] = deepValues[i];
     if (limit)
         return 0;
 
