@@ -138,6 +138,8 @@ private slots:
     void mirroredAnswers_data();
     void mirroredAnswers();
     void bookAgreesWithSolver();
+    void openingValues_data();
+    void openingValues();
 };
 
 // Positions with ten empty cells: the exhaustive search gives the value, the solver must agree
@@ -331,6 +333,30 @@ void EngineTest::bookAgreesWithSolver()
         }
     }
     QVERIFY(solved >= 1);
+}
+
+void EngineTest::openingValues_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("value");
+    // For the side that began: the centre wins, its neighbours draw, the rest lose.
+    const int values[] = {-1, -1, 0, 1, 0, -1, -1};
+    for (int column = 1; column <= 7; ++column)
+        QTest::addRow("%d", column) << column << values[column - 1];
+}
+
+// The known values of the seven first moves, as the book holds them, and Strong opening in the
+// centre.
+void EngineTest::openingValues()
+{
+    QFETCH(int, column);
+    QFETCH(int, value);
+    Book book;
+    QVERIFY(book.load(findBookPath()));
+    QCOMPARE(book.value(Position()), 1);
+    QCOMPARE(book.value(positionOf({column})), -value);
+    Engine strong(Level::Strong, std::uint64_t(column));
+    QCOMPARE(strong.chooseMove({}, std::chrono::milliseconds(500)), 4);
 }
 
 QTEST_APPLESS_MAIN(EngineTest)
